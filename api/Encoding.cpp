@@ -1,0 +1,128 @@
+#include "api/Encoding.h"
+
+#include <windows.h>
+
+#include <cmath>
+#include <cwchar>
+#include <regex>
+#include <stdexcept>
+#include <unordered_map>
+
+namespace {
+
+const char kBase62Alphabet[] = "0123456789abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ";
+
+const std::unordered_map<std::string, std::string>& AffiliateTable() {
+    // Function-local static: built once, thread-safely, on first use.
+    static const std::unordered_map<std::string, std::string> table = [] {
+        std::unordered_map<std::string, std::string> t;
+        const struct {
+            const char* number;
+            std::vector<const char*> codes;
+        } groups[] = {
+            {"91088", {"US"}},
+            {"91166", {"CA"}},
+            {"91199", {"BR"}},
+            {"91214", {"AU", "NZ", "KR"}},
+            {"91105", {"DZ", "BG", "CY", "CZ", "EG", "GR", "HU", "IE", "IL", "KW", "MA", "PL",
+                       "PT", "QA", "RO", "RU", "SA", "SK", "ZA", "TN", "TR", "UA", "AE"}},
+            {"91215", {"TH", "MX", "PH", "AR", "VN", "TW", "PE", "CL", "CO", "VE", "RS",
+                       "LK", "DO", "JO", "HK", "LT", "PS", "HR", "CR", "BA", "SV", "GE",
+                       "MD", "AL", "UY", "BY", "LB", "SN", "PA", "LV", "ID", "PK", "SG"}},
+        };
+        for (const auto& group : groups) {
+            for (const char* code : group.codes) {
+                t.emplace(code, group.number);
+            }
+        }
+        return t;
+    }();
+    return table;
+}
+
+}  // namespace
+
+std::string Base62Encode(const std::string& bytes) {
+    size_t first = 0;
+    while (first < bytes.size() && bytes[first] == '\0') {
+        ++first;
+    }
+    const size_t n = bytes.size() - first;
+    if (n == 0) {
+        return {};
+    }
+    const size_t places =
+        static_cast<size_t>(std::ceil(static_cast<double>(n) * std::log(256.0) / std::log(62.0)));
+    std::vector<unsigned> digits(places, 0);
+    size_t used = 0;
+    for (size_t i = first; i < bytes.size(); ++i) {
+        unsigned carry = static_cast<unsigned char>(bytes[i]);
+        size_t visited = 0;
+        for (size_t place = places; place > 0 && (carry != 0 || visited < used);
+             --place, ++visited) {
+            carry += 256 * digits[place - 1];
+            digits[place - 1] = carry % 62;
+            carry /= 62;
+        }
+        if (carry != 0) {
+            throw std::runtime_error("Non-zero carry");
+        }
+        used = visited;
+    }
+    size_t start = 0;
+    while (start < places && digits[start] == 0) {
+        ++start;
+    }
+    std::string result;
+    result.reserve(places - start);
+    for (size_t place = start; place < places; ++place) {
+        result += kBase62Alphabet[digits[place]];
+    }
+    return result;
+}
+
+std::string AffiliateForCountry(const std::string& countryCode) {
+    const auto& table = AffiliateTable();
+    auto found = table.find(countryCode);
+    return found == table.end() ? "91082" : found->second;
+}
+
+std::wstring Utf8ToWide(const std::string& utf8) {
+    if (utf8.empty()) {
+        return {};
+    }
+    const int length =
+        MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
+    if (length < 1) {
+        throw std::runtime_error("MultiByteToWideChar() failed: " + std::to_string(length));
+    }
+    std::wstring wide(static_cast<size_t>(length), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(),
+                        length);
+    return wide;
+}
+
+bool IsValidUrl(const CString& url) {
+    static const std::regex pattern(R"(^((http|https):\/\/)?([\w.-]+)(\.[\w.-]+)+([\/?#].*)?$)",
+                                    std::regex::ECMAScript);
+    return std::regex_match(WideToNarrow(url, CP_ACP), pattern);
+}
+
+std::vector<int32_t> ParseVersion(const CString& version) {
+    std::vector<int32_t> numbers;
+    const std::wstring& text = version.str();
+    size_t start = 0;
+    while (start <= text.size()) {
+        size_t dot = text.find(L'.', start);
+        if (dot == std::wstring::npos) {
+            dot = text.size();
+        }
+        if (dot > start) {
+            const std::wstring piece = text.substr(start, dot - start);
+            // long is 32 bits on Windows, so wcstol saturates at the 32-bit range.
+            numbers.push_back(static_cast<int32_t>(std::wcstol(piece.c_str(), nullptr, 10)));
+        }
+        start = dot + 1;
+    }
+    return numbers;
+}
