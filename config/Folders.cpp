@@ -23,12 +23,17 @@ CString CreateWorkFolder() {
     return buffer;
 }
 
-CString GetDownloadsFolder() {
+CString GetKnownFolderPath(REFKNOWNFOLDERID id) {
     wchar_t* raw = nullptr;
-    HRESULT hr = SHGetKnownFolderPath(FOLDERID_Downloads, 0, nullptr, &raw);
-    std::unique_ptr<wchar_t, CoTaskMemDeleter> downloads(raw);
-    if (SUCCEEDED(hr) && downloads) {
-        return downloads.get();
+    HRESULT hr = SHGetKnownFolderPath(id, 0, nullptr, &raw);
+    std::unique_ptr<wchar_t, CoTaskMemDeleter> path(raw);
+    return SUCCEEDED(hr) && path ? CString(path.get()) : CString();
+}
+
+CString GetDownloadsFolder() {
+    CString downloads = GetKnownFolderPath(FOLDERID_Downloads);
+    if (!downloads.IsEmpty()) {
+        return downloads;
     }
     wchar_t buffer[MAX_PATH] = {};
     if (SUCCEEDED(SHGetFolderPathW(nullptr, CSIDL_PERSONAL, nullptr, 0, buffer))) {

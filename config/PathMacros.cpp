@@ -4,23 +4,11 @@
 #include <knownfolders.h>
 #include <shlobj.h>
 
-#include <memory>
-
 #include "config/ConfigurationManager.h"
+#include "config/Folders.h"
 #include "win32/ProcessArchitecture.h"
 
 namespace {
-
-struct CoTaskMemDeleter {
-    void operator()(wchar_t* p) const { CoTaskMemFree(p); }
-};
-
-CString KnownFolder(REFKNOWNFOLDERID id) {
-    wchar_t* raw = nullptr;
-    HRESULT hr = SHGetKnownFolderPath(id, 0, nullptr, &raw);
-    std::unique_ptr<wchar_t, CoTaskMemDeleter> path(raw);
-    return SUCCEEDED(hr) && path ? CString(path.get()) : CString();
-}
 
 // The visiting order matters: "commonpf" expands to another macro that the
 // later entries then resolve in the same pass.
@@ -33,10 +21,10 @@ PathMacroTable BuildPathMacros() {
     const bool system64 = win32::IsWow64();
     PathMacroTable macros;
     macros[L"commonpf"] = system64 ? L"{commonpf64}" : L"{commonpf32}";
-    macros[L"localappdata"] = KnownFolder(FOLDERID_LocalAppData);
-    macros[L"commonappdata"] = KnownFolder(FOLDERID_RoamingAppData);
-    macros[L"programdata"] = KnownFolder(FOLDERID_ProgramData);
-    macros[L"commonpf32"] = KnownFolder(FOLDERID_ProgramFilesX86);
+    macros[L"localappdata"] = GetKnownFolderPath(FOLDERID_LocalAppData);
+    macros[L"commonappdata"] = GetKnownFolderPath(FOLDERID_RoamingAppData);
+    macros[L"programdata"] = GetKnownFolderPath(FOLDERID_ProgramData);
+    macros[L"commonpf32"] = GetKnownFolderPath(FOLDERID_ProgramFilesX86);
     if (system64) {
         wchar_t buffer[MAX_PATH] = {};
         DWORD length = GetEnvironmentVariableW(L"ProgramW6432", buffer, MAX_PATH);
