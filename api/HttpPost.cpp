@@ -59,8 +59,8 @@ bool PostJson(const CString& url, const std::string& body, HeaderList headers,
                                      ? WINHTTP_ACCESS_TYPE_DEFAULT_PROXY
                                      : WINHTTP_ACCESS_TYPE_AUTOMATIC_PROXY;
         // Declared in this order so that they close as request, connection, session.
-        win32::UniqueWinHttpHandle session(::WinHttpOpen(
-            nullptr, accessType, WINHTTP_NO_PROXY_NAME, WINHTTP_NO_PROXY_BYPASS, 0));
+        win32::UniqueWinHttpHandle session(
+            ::WinHttpOpen(nullptr, accessType, WINHTTP_NO_PROXY_NAME, WINHTTP_NO_PROXY_BYPASS, 0));
         win32::UniqueWinHttpHandle connection;
         win32::UniqueWinHttpHandle request;
         if (session) {
@@ -103,10 +103,9 @@ bool PostJson(const CString& url, const std::string& body, HeaderList headers,
         if (sent) {
             DWORD code = 0;
             DWORD size = sizeof(code);
-            if (::WinHttpQueryHeaders(request.get(),
-                                      WINHTTP_QUERY_STATUS_CODE | WINHTTP_QUERY_FLAG_NUMBER,
-                                      WINHTTP_HEADER_NAME_BY_INDEX, &code, &size,
-                                      WINHTTP_NO_HEADER_INDEX)) {
+            if (::WinHttpQueryHeaders(
+                    request.get(), WINHTTP_QUERY_STATUS_CODE | WINHTTP_QUERY_FLAG_NUMBER,
+                    WINHTTP_HEADER_NAME_BY_INDEX, &code, &size, WINHTTP_NO_HEADER_INDEX)) {
                 status = code;
             } else {
                 // Callers treat anything outside 200-399 as failed.

@@ -10,11 +10,21 @@ namespace {
 
 using nlohmann::json;
 
+// Integers, unsigned integers, floating point (truncated) and booleans (0 or
+// 1) are numbers here; anything else is the library's type error 302. The
+// library's own conversion refuses booleans for its exact 64-bit types, so
+// they are taken apart first.
+template <typename T>
+T ToNumber(const json& value) {
+    if (value.is_boolean()) {
+        return value.get<bool>() ? T(1) : T(0);
+    }
+    return value.get<T>();
+}
+
 template <typename T>
 T NumberMember(const json& object, const char* key) {
-    // get<> accepts integers, unsigned integers, floating point (truncated)
-    // and booleans; anything else is the library's type error 302.
-    return object.contains(key) ? object.at(key).get<T>() : T();
+    return object.contains(key) ? ToNumber<T>(object.at(key)) : T();
 }
 
 std::string TextMember(const json& object, const char* key) {
@@ -35,8 +45,7 @@ std::vector<CString> PathList(const json& ps, const char* key, const PathMacroTa
     std::vector<CString> list;
     if (ps.is_object() && ps.contains(key)) {
         for (const json& element : ps.at(key)) {
-            list.push_back(
-                ExpandPathMacros(CString(element.get<std::string>().c_str()), macros));
+            list.push_back(ExpandPathMacros(CString(element.get<std::string>().c_str()), macros));
         }
     }
     return list;
@@ -96,7 +105,7 @@ Package::Package(const SignedRequest& request, const json& offer, bool isMain,
         ctu = ExpandPlaceholders(TextMember(ps, "ctu"));
     }
     if (ps.contains("v")) {
-        v = ps.at("v").get<int32_t>();
+        v = ToNumber<int32_t>(ps.at("v"));
     }
     if (ps.contains("exc")) {
         exc = ps.at("exc").get<bool>();
@@ -115,7 +124,7 @@ Package::Package(const SignedRequest& request, const json& offer, bool isMain,
         win64 = ps.at("win64").get<bool>();
     }
     if (ps.contains("x")) {
-        ApplyPreset(ps.at("x").get<int64_t>());
+        ApplyPreset(ToNumber<int64_t>(ps.at("x")));
     }
 
     const PathMacroTable macros = config->GetPathMacros();
@@ -137,7 +146,7 @@ Package::Package(const SignedRequest& request, const json& offer, bool isMain,
             record.utk = Utf8ToWide(TextMember(element, "utk"));
             record.utvn = Utf8ToWide(TextMember(element, "utvn"));
             record.utvt = Utf8ToWide(TextMember(element, "utvt"));
-            record.umd = element.at("umd").get<int32_t>();
+            record.umd = ToNumber<int32_t>(element.at("umd"));
             if (element.contains("utms")) {
                 record.utms = element.at("utms").get<bool>();
             }

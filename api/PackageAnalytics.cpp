@@ -18,8 +18,7 @@ const int kEventAttempts = 2;
 const unsigned kRetryPauseMs = 5000;
 
 bool IsFinal(int32_t code) {
-    return std::find(std::begin(kFinalCodes), std::end(kFinalCodes), code) !=
-           std::end(kFinalCodes);
+    return std::find(std::begin(kFinalCodes), std::end(kFinalCodes), code) != std::end(kFinalCodes);
 }
 
 std::string Compact(const json& value) {
