@@ -8,7 +8,8 @@ Both listeners also answer the control paths under /_control/ (never recorded):
   POST /_control/reset                 forget scenarios and recorded requests, empty the events table
   POST /_control/scenario              {"path": "/o", "responses": [ {...}, ... ]}
   GET  /_control/requests[?path=/o]    every request as received: headers in order, body as hex
-  GET  /_control/events                the analytics database rows
+  GET  /_control/events                the analytics database rows (events answered
+                                       with a status below 400)
   GET  /_control/ping                  liveness
 
 A scenario response is an object with the optional members
@@ -230,9 +231,12 @@ class Handler(BaseHTTPRequestHandler):
         self.state.record({"time": time.time(), "method": self.command, "path": url.path,
                            "target": self.path, "scheme": self.server.scheme, "headers": headers,
                            "body_hex": binascii.hexlify(body).decode()})
-        if url.path == "/zbd" and self.command == "POST":
-            self.state.store_event(body, headers)
         scenario = self.state.next_response(url.path)
+        # The database holds the events the service accepted; a scenario that
+        # answers with an error status stands for a service that lost them.
+        accepted = scenario is None or scenario.get("status", 200) < 400
+        if url.path == "/zbd" and self.command == "POST" and accepted:
+            self.state.store_event(body, headers)
         if scenario is not None:
             self.answer_scenario(scenario)
         else:
