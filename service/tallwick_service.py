@@ -77,21 +77,21 @@ class State:
             self.db.execute("DELETE FROM events")
             self.db.commit()
 
-    def set_scenarios(self, specs):
+    def set_scenarios(self, scenarios):
         # All or nothing: a bad entry leaves every scenario as it was.
-        checked = [self.check_scenario(s) for s in specs]
+        checked = [self.check_scenario(s) for s in scenarios]
         with self.lock:
             for path, responses in checked:
                 self.scenarios[path] = responses
 
     @staticmethod
-    def check_scenario(spec):
-        if not isinstance(spec, dict):
+    def check_scenario(scenario):
+        if not isinstance(scenario, dict):
             raise ControlError("scenario must be a JSON object")
-        path = spec.get("path")
+        path = scenario.get("path")
         if not isinstance(path, str) or not path.startswith("/") or path.startswith("/_control"):
             raise ControlError("scenario needs \"path\": a text starting with / outside /_control")
-        responses = spec.get("responses")
+        responses = scenario.get("responses")
         if not isinstance(responses, list):
             raise ControlError("scenario needs \"responses\": a list of objects")
         for n, r in enumerate(responses):
@@ -253,11 +253,11 @@ class Handler(BaseHTTPRequestHandler):
                 self.send_json(200, {"ok": True})
             elif what == "scenario" and self.command == "POST":
                 try:
-                    spec = json.loads(body.decode("utf-8"))
+                    scenario = json.loads(body.decode("utf-8"))
                 except (ValueError, UnicodeDecodeError) as e:
                     raise ControlError("scenario is not valid JSON: %s" % e)
-                specs = spec if isinstance(spec, list) else [spec]
-                self.state.set_scenarios(specs)
+                scenarios = scenario if isinstance(scenario, list) else [scenario]
+                self.state.set_scenarios(scenarios)
                 self.send_json(200, {"ok": True})
             elif what == "requests":
                 path = parse_qs(url.query).get("path", [None])[0]
