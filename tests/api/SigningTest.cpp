@@ -122,3 +122,15 @@ TEST(DownloadTokenTest, TakesSevenCharactersWithAHyphenAfterTheLastUnderscore) {
 }
 
 }  // namespace
+
+namespace {
+
+// Runs in the 32-bit prefix only, where the process is not under WOW64.
+TEST(CreateSignedRequestTest, ReportsNoWow64On32BitWindows) {
+    ConfigurationGuard config;
+    config->machineId = "m";
+    config->requestTimestamp = "20261210000000";
+    EXPECT_EQ("0", ApiManager::GetInstance()->CreateSignedRequest().body.at("38"));
+}
+
+}  // namespace
