@@ -36,6 +36,11 @@ bool CDialog::Create(HWND parentWindow) {
     HWND window =
         ::CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(templateId), parentWindow,
                              &CDialog::DialogProc, reinterpret_cast<LPARAM>(this));
+    // A dialog that ended during its initialisation stays hidden, although
+    // its template asks for a visible window.
+    if (window && endResult != -1) {
+        ::ShowWindow(window, SW_HIDE);
+    }
     return window != nullptr;
 }
 

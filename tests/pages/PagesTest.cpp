@@ -1,0 +1,5 @@
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+TEST(Pages, Placeholder) {}
