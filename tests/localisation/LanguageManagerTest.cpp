@@ -171,8 +171,8 @@ TEST(LanguageManager, PreselectsTheUsersLanguage) {
         const wchar_t* userLocale;  // null: the platform call fails
         int expectedIndex;
     };
-    const Case cases[] = {{L"en-US", 0}, {L"es-ES", 1}, {L"es-MX", 1}, {L"fr-FR", 0},
-                          {L"de-DE", 0}, {nullptr, 0}};
+    const Case cases[] = {{L"en-US", 0}, {L"es-ES", 1}, {L"es-MX", 1},
+                          {L"fr-FR", 0}, {L"de-DE", 0}, {nullptr, 0}};
     for (const Case& test : cases) {
         SCOPED_TRACE(test.userLocale ? Narrow(test.userLocale) : "failure");
         UserLocaleOverride locale(test.userLocale);
