@@ -120,6 +120,7 @@ BOOL CTallwickDlg::OnInitDialog() {
         instanceMutex.reset();
         ShowMessageBox(m_hWnd, L"Another setup is already running, please close it and try again",
                        L"Error", MB_ICONERROR | MB_SYSTEMMODAL);
+        RemoveUnusedWorkFolder();
         EndDialog(1);
         return FALSE;
     }
@@ -130,6 +131,7 @@ BOOL CTallwickDlg::OnInitDialog() {
         SetWindowText(config->productTitle + L" ");
     } else {
         ShowMessageBox(m_hWnd, L"Invalid wizard type", L"", MB_ICONERROR | MB_SYSTEMMODAL);
+        RemoveUnusedWorkFolder();
         EndDialog(1);
         return FALSE;
     }
@@ -373,6 +375,15 @@ void CTallwickDlg::DeleteWorkFolder() {
     const CString folder = ConfigurationManager::GetInstance()->workFolder;
     if (!folder.IsEmpty()) {
         DeleteFolderTree(folder);
+    }
+}
+
+void CTallwickDlg::RemoveUnusedWorkFolder() {
+    // A wizard that ends before its first page has written nothing into the
+    // working folder it was given; only an empty folder is removed.
+    const CString folder = ConfigurationManager::GetInstance()->workFolder;
+    if (!folder.IsEmpty()) {
+        ::RemoveDirectoryW(folder);
     }
 }
 

@@ -52,6 +52,7 @@ private:
     void OnClose();
     void OnEnter();
     void DeleteWorkFolder();
+    void RemoveUnusedWorkFolder();
     void EnsureSystemClose();
 
     HICON appIcon = nullptr;

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -71,7 +72,141 @@ std::string Manifest(const std::wstring& path) {
                        SizeofResource(module.get(), info));
 }
 
+struct DialogSearch {
+    DWORD process;
+    std::function<bool(HWND)> match;
+    HWND found;
+};
+
+BOOL CALLBACK VisitWindow(HWND window, LPARAM data) {
+    auto* search = reinterpret_cast<DialogSearch*>(data);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    wchar_t name[32] = {};
+    GetClassNameW(window, name, 32);
+    if (owner == search->process && IsWindowVisible(window) && std::wstring(name) == L"#32770" &&
+        search->match(window)) {
+        search->found = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// Waits for a visible dialog window of the process that matches.
+HWND WaitForDialog(DWORD process, std::function<bool(HWND)> match, int timeoutMs = 30000) {
+    DialogSearch search{process, std::move(match), nullptr};
+    for (int waited = 0; waited < timeoutMs; waited += 100) {
+        EnumWindows(&VisitWindow, reinterpret_cast<LPARAM>(&search));
+        if (search.found) {
+            return search.found;
+        }
+        Sleep(100);
+    }
+    return nullptr;
+}
+
+std::wstring ChildTexts(HWND window) {
+    std::wstring texts;
+    for (HWND child = GetWindow(window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        wchar_t text[512] = {};
+        GetWindowTextW(child, text, 512);
+        texts += text;
+        texts += L"|";
+    }
+    return texts;
+}
+
+struct Process {
+    PROCESS_INFORMATION info{};
+    explicit Process(const std::wstring& path) {
+        STARTUPINFOW startup{};
+        startup.cb = sizeof(startup);
+        std::wstring commandLine = L"\"" + path + L"\"";
+        if (!CreateProcessW(path.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                            nullptr, &startup, &info)) {
+            info = {};
+        }
+    }
+    ~Process() {
+        if (info.hProcess) {
+            if (WaitForSingleObject(info.hProcess, 0) == WAIT_TIMEOUT) {
+                TerminateProcess(info.hProcess, 99);
+            }
+            CloseHandle(info.hThread);
+            CloseHandle(info.hProcess);
+        }
+    }
+    bool Running() const { return WaitForSingleObject(info.hProcess, 0) == WAIT_TIMEOUT; }
+    bool Ended(DWORD timeoutMs) const {
+        return WaitForSingleObject(info.hProcess, timeoutMs) == WAIT_OBJECT_0;
+    }
+};
+
+int WorkFolderCount() {
+    wchar_t temp[MAX_PATH];
+    GetTempPathW(MAX_PATH, temp);
+    WIN32_FIND_DATAW entry;
+    HANDLE find = FindFirstFileW((std::wstring(temp) + L"ISV*").c_str(), &entry);
+    int count = 0;
+    if (find != INVALID_HANDLE_VALUE) {
+        do {
+            count += (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ? 1 : 0;
+        } while (FindNextFileW(find, &entry));
+        FindClose(find);
+    }
+    return count;
+}
+
 }  // namespace
+
+TEST(WizardExecutables, SecondStartIsRefusedWhileTheFirstRuns) {
+    std::wstring dlm;
+    for (const std::wstring& wizard : Wizards()) {
+        if (wizard.size() >= 16 &&
+            wizard.compare(wizard.size() - 16, 16, L"tallwick-dlm.exe") == 0) {
+            dlm = wizard;
+        }
+    }
+    if (dlm.empty()) {
+        GTEST_SKIP() << "this build has no DLM wizard";
+    }
+    auto isWizard = [](HWND window) { return GetDlgItem(window, 1014) != nullptr; };
+
+    Process first(dlm);
+    ASSERT_TRUE(first.info.hProcess);
+    HWND wizard = WaitForDialog(first.info.dwProcessId, isWizard);
+    ASSERT_TRUE(wizard) << "the first wizard shows no window";
+    const int foldersBefore = WorkFolderCount();
+
+    Process second(dlm);
+    ASSERT_TRUE(second.info.hProcess);
+    HWND box = WaitForDialog(second.info.dwProcessId, [](HWND window) {
+        wchar_t caption[64] = {};
+        GetWindowTextW(window, caption, 64);
+        return std::wstring(caption) == L"Error";
+    });
+    ASSERT_TRUE(box) << "the second start shows no message";
+    EXPECT_NE(
+        ChildTexts(box).find(L"Another setup is already running, please close it and try again"),
+        std::wstring::npos);
+    PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    EXPECT_TRUE(second.Ended(30000));
+    EXPECT_EQ(WorkFolderCount(), foldersBefore) << "the refused start left its working folder";
+
+    EXPECT_TRUE(first.Running());
+    EXPECT_TRUE(IsWindowVisible(wizard));
+
+    // The first wizard still answers: closing asks, OK ends it.
+    PostMessageW(wizard, WM_CLOSE, 0, 0);
+    HWND question = WaitForDialog(first.info.dwProcessId, [wizard](HWND window) {
+        return window != wizard && GetDlgItem(window, 1014) == nullptr;
+    });
+    ASSERT_TRUE(question);
+    EXPECT_NE(ChildTexts(question).find(L"Are you sure you want to exit the installer?"),
+              std::wstring::npos);
+    PostMessageW(question, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    EXPECT_TRUE(first.Ended(30000));
+}
 
 TEST(WizardExecutables, CarryTheBuildVersionAndTheManifest) {
     ASSERT_FALSE(Wizards().empty()) << "no wizard executables were passed to the test";
