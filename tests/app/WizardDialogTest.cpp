@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "BuildVersion.h"
+#include "app/CAboutDlg.h"
 #include "app/CTallwickDlg.h"
 #include "config/ConfigurationManager.h"
 #include "pages/ErrorPage.h"
@@ -309,4 +311,25 @@ TEST_F(WizardDialog, InstanceIsFreeAgainAfterTheWizardCloses) {
     next.Create(nullptr);
     EXPECT_EQ(next.GetEndResult(), -1);
     EXPECT_EQ(boxes.Boxes().size(), 1u);  // only the close question
+}
+
+TEST_F(WizardDialog, UnknownWizardTypeEndsTheWizard) {
+    dialog.reset();  // frees the instance mutex
+    MessageBoxRecorder boxes(IDOK);
+    const int saved = config->wizardType;
+    config->wizardType = 0;
+    CTallwickDlg broken;
+    broken.Create(nullptr);
+    config->wizardType = saved;
+    EXPECT_EQ(broken.GetEndResult(), 1);
+    ASSERT_EQ(boxes.Boxes().size(), 1u);
+    EXPECT_EQ(Narrow(boxes.Boxes()[0].text), "Invalid wizard type");
+    EXPECT_TRUE(PathFileExistsW(workFolder));  // a folder with files in it stays
+}
+
+TEST_F(WizardDialog, AboutBoxNamesTheVersion) {
+    CAboutDlg about(*dialog);
+    ASSERT_TRUE(about.Create());
+    EXPECT_EQ(ItemText(about, 1045), std::string("Tallwick, Version ") + TALLWICK_VERSION_TEXT);
+    EXPECT_EQ(WindowText(about), "About Tallwick");
 }

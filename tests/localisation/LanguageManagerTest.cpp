@@ -211,3 +211,36 @@ TEST(LanguageManager, SetLanguageSwitchesTextsAndRecordsTheChoice) {
     EXPECT_EQ(Narrow(config->languageName), "English");
     EXPECT_EQ(Narrow(manager.GetText("BUTTON_NEXT")), "Next");
 }
+
+TEST(LanguageManager, UnknownWizardTypeListsNoLanguage) {
+    MessageBoxRecorder boxes;
+    auto config = ConfigurationManager::GetInstance();
+    const int saved = config->wizardType;
+    config->wizardType = 0;
+    ComboHost host;
+    LanguageManager manager;
+    manager.FillLanguageCombo(host.combo);
+    config->wizardType = saved;
+
+    EXPECT_EQ(host.combo.GetCount(), 0);
+    ASSERT_EQ(boxes.Boxes().size(), 1u);
+    EXPECT_EQ(boxes.Boxes()[0].text, L"Unknown wizard type (language manager");
+    EXPECT_FALSE(manager.SetLanguage(L"English"));
+}
+
+TEST(LanguageManager, BrokenOverrideDocumentIsReportedAndAddsNothing) {
+    // Test programs carry the override resource of a build without the BT
+    // variant, which holds no XML.
+    MessageBoxRecorder boxes;
+    auto config = ConfigurationManager::GetInstance();
+    config->btVariant = true;
+    LanguageManager manager;
+    const bool loaded = LoadFromText(manager, "<Locale name=\"xx\"><A>a</A></Locale>");
+    config->btVariant = false;
+
+    EXPECT_TRUE(loaded);
+    EXPECT_EQ(manager.Texts().size(), 2u);  // A and PRODUCT_TITLE
+    ASSERT_EQ(boxes.Boxes().size(), 1u);
+    EXPECT_EQ(boxes.Boxes()[0].text.rfind(L"Failed to parse language xml file, error code: ", 0),
+              0u);
+}
