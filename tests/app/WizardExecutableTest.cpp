@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "BuildVersion.h"
+#include "framework/CString.h"
 #include "win32/UniqueHandle.h"
 
 namespace {
@@ -225,5 +226,81 @@ TEST(WizardExecutables, CarryTheBuildVersionAndTheManifest) {
               "8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a"}) {
             EXPECT_NE(manifest.find(os), std::string::npos) << os;
         }
+    }
+}
+
+namespace {
+
+HWND VisiblePage(HWND wizard) {
+    for (HWND child = GetWindow(wizard, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        if (IsWindowVisible(child) && GetDlgItem(child, 1010)) {
+            return child;
+        }
+    }
+    return nullptr;
+}
+
+std::string Text(HWND window) {
+    wchar_t text[512] = {};
+    GetWindowTextW(window, text, 512);
+    return WideToNarrow(text, CP_UTF8);
+}
+
+bool EndsWith(const std::wstring& text, const std::wstring& end) {
+    return text.size() >= end.size() &&
+           text.compare(text.size() - end.size(), end.size(), end) == 0;
+}
+
+// Closes a wizard through its close box, confirming the question.
+void CloseWizard(const Process& process, HWND wizard) {
+    PostMessageW(wizard, WM_CLOSE, 0, 0);
+    HWND question = WaitForDialog(process.info.dwProcessId, [wizard](HWND window) {
+        return window != wizard && GetDlgItem(window, 1014) == nullptr;
+    });
+    if (question) {
+        PostMessageW(question, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    }
+    EXPECT_TRUE(process.Ended(30000));
+}
+
+}  // namespace
+
+TEST(WizardExecutables, EveryVariantStartsOnItsLanguagePage) {
+    for (const std::wstring& path : Wizards()) {
+        SCOPED_TRACE(Narrow(path));
+        const bool bt = EndsWith(path, L"-bt.exe");
+        const bool dlm = path.find(L"tallwick-dlm") != std::wstring::npos;
+
+        Process wizardProcess(path);
+        ASSERT_TRUE(wizardProcess.info.hProcess);
+        HWND wizard = WaitForDialog(wizardProcess.info.dwProcessId, [](HWND window) {
+            return GetDlgItem(window, 1014) != nullptr;
+        });
+        ASSERT_TRUE(wizard);
+        EXPECT_EQ(Text(wizard), dlm ? "Setup" : "Kestrano ");
+        HWND page = VisiblePage(wizard);
+        ASSERT_TRUE(page);
+        EXPECT_EQ(Text(GetDlgItem(page, 1010)), "Next");
+        HWND combo = GetDlgItem(page, 1000);
+        if (bt) {
+            EXPECT_FALSE(IsWindowVisible(combo));
+            EXPECT_EQ(Text(GetDlgItem(page, 1013)), "Welcome to the Setup Wizard");
+            EXPECT_EQ(Text(GetDlgItem(page, 1012)).rfind("This wizard downloads", 0), 0u);
+        } else {
+            EXPECT_TRUE(IsWindowVisible(combo));
+            wchar_t selected[64] = {};
+            SendMessageW(combo, CB_GETLBTEXT, SendMessageW(combo, CB_GETCURSEL, 0, 0),
+                         reinterpret_cast<LPARAM>(selected));
+            EXPECT_EQ(Narrow(selected), "English");
+
+            SendMessageW(combo, CB_SETCURSEL, 1, 0);
+            SendMessageW(page, WM_COMMAND, MAKEWPARAM(1000, CBN_SELCHANGE),
+                         reinterpret_cast<LPARAM>(combo));
+            EXPECT_EQ(Text(GetDlgItem(page, 1010)), "SIGUIENTE");
+            EXPECT_EQ(Text(GetDlgItem(page, 1011)),
+                      "Para continuar, selecciona tu idioma preferido y haz clic en "
+                      "\"SIGUIENTE\".");
+        }
+        CloseWizard(wizardProcess, wizard);
     }
 }
