@@ -1,7 +1,10 @@
 #include <windows.h>
 
-// Entry point of the wizard. The dialogs arrive with the wizard shell; until
-// then the executable starts and ends.
+#include "app/CTallwickApp.h"
+
+// Entry point of the wizard: the process ends when the wizard dialog does.
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+    CTallwickApp app;
+    app.InitInstance();
     return 0;
 }

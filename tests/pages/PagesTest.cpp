@@ -1,0 +1,200 @@
+#include <windows.h>
+
+#include <objidl.h>
+#include <gdiplus.h>
+#include <gtest/gtest.h>
+#include <tinyxml2.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "config/ConfigurationManager.h"
+#include "controls/CStaticFromImage.h"
+#include "controls/LoadImageFromResource.h"
+#include "localisation/LanguageManager.h"
+#include "pages/ErrorPage.h"
+#include "pages/LicensePageIsv.h"
+#include "pages/WelcomePageIsv.h"
+#include "support/UiEnvironment.h"
+
+namespace {
+
+class Pages : public testing::Test {
+protected:
+    static void SetUpTestSuite() { environment = new UiEnvironment; }
+    static void TearDownTestSuite() {
+        delete environment;
+        environment = nullptr;
+    }
+
+    void SetUp() override {
+        parent = CreateWindowExW(0, L"Static", L"", WS_POPUP | WS_VISIBLE, 0, 0, 700, 500, nullptr,
+                                 nullptr, nullptr, nullptr);
+        manager = std::make_shared<LanguageManager>();
+    }
+    void TearDown() override { DestroyWindow(parent); }
+
+    void LoadTexts(const char* xml) {
+        tinyxml2::XMLDocument document(true, tinyxml2::PRESERVE_WHITESPACE);
+        ASSERT_EQ(document.Parse(xml), tinyxml2::XML_SUCCESS);
+        ASSERT_TRUE(manager->LoadStrings(document));
+    }
+
+    static UiEnvironment* environment;
+    HWND parent = nullptr;
+    std::shared_ptr<LanguageManager> manager;
+};
+
+UiEnvironment* Pages::environment = nullptr;
+
+// Sets configuration fields for one test and restores them afterwards.
+class LinkAddresses {
+public:
+    LinkAddresses(const wchar_t* terms, const wchar_t* privacy) {
+        auto config = ConfigurationManager::GetInstance();
+        savedTerms = config->ctu;
+        savedPrivacy = config->cp;
+        config->ctu = terms;
+        config->cp = privacy;
+    }
+    ~LinkAddresses() {
+        auto config = ConfigurationManager::GetInstance();
+        config->ctu = savedTerms;
+        config->cp = savedPrivacy;
+    }
+
+private:
+    CString savedTerms;
+    CString savedPrivacy;
+};
+
+}  // namespace
+
+TEST_F(Pages, TemplateTextsStayWhileNoLanguageIsLoaded) {
+    ErrorPage error(manager, parent);
+    WelcomePageIsv welcome(manager, parent);
+    ASSERT_TRUE(error.Create());
+    ASSERT_TRUE(welcome.Create());
+    EXPECT_EQ(ItemText(error, 1035), "CLOSE placeholder");
+    EXPECT_EQ(ItemText(welcome, 1010), "NEXT placeholder");
+    EXPECT_EQ(ItemText(welcome, 1017), "WELCOME_TITLE placeholder");
+}
+
+TEST_F(Pages, LicensePageAppliesItsTextsAndFillsTheLinkAddresses) {
+    LinkAddresses addresses(L"https://example.test/terms", L"https://example.test/privacy");
+    // No BUTTON_AGREE: the button keeps its template text.
+    LoadTexts(
+        "<Locale name=\"es\"><LICENSE_TITLE>Licencia</LICENSE_TITLE>"
+        "<BUTTON_BACK>Back</BUTTON_BACK><LICENSE_EULA>Terms text</LICENSE_EULA>"
+        "<LICENSE_DISCLAIMER>See &lt;a href=\"[LICENSE_TOS_URL]\"&gt;terms&lt;/a&gt; and "
+        "&lt;a href=\"[LICENSE_PRIVACY_URL]\"&gt;privacy&lt;/a&gt;.</LICENSE_DISCLAIMER>"
+        "</Locale>");
+    LicensePageIsv page(manager, parent);
+    std::vector<ButtonType> pressed;
+    ASSERT_TRUE(page.Create());  // binds 1008, which the template lacks
+    page.SetButtonCallback([&](ButtonType type) { pressed.push_back(type); });
+
+    EXPECT_EQ(ItemText(page, 1019), "Licencia");
+    EXPECT_EQ(ItemText(page, 1020), "LICENSE_TEXT placeholder");
+    EXPECT_EQ(ItemText(page, 1050), "AGREE placeholder");
+    EXPECT_EQ(ItemText(page, 1051), "Back");
+    EXPECT_EQ(ItemText(page, 1046), "Terms text");
+
+    LITEM item{};
+    item.mask = LIF_ITEMINDEX | LIF_URL;
+    item.iLink = 0;
+    ASSERT_TRUE(SendDlgItemMessageW(page, 1047, LM_GETITEM, 0, reinterpret_cast<LPARAM>(&item)));
+    EXPECT_EQ(WideToNarrow(item.szUrl), "https://example.test/terms");
+    item.iLink = 1;
+    ASSERT_TRUE(SendDlgItemMessageW(page, 1047, LM_GETITEM, 0, reinterpret_cast<LPARAM>(&item)));
+    EXPECT_EQ(WideToNarrow(item.szUrl), "https://example.test/privacy");
+
+    LOGFONTW title{};
+    GetObjectW(reinterpret_cast<HFONT>(SendDlgItemMessageW(page, 1019, WM_GETFONT, 0, 0)),
+               sizeof(title), &title);
+    EXPECT_EQ(title.lfHeight, 12);
+
+    ClickButton(page, 1050);
+    ClickButton(page, 1051);
+    EXPECT_EQ(pressed, (std::vector<ButtonType>{ButtonType::Next, ButtonType::Back}));
+}
+
+TEST_F(Pages, WelcomePageHidesLinksWithoutAddress) {
+    LinkAddresses addresses(L"", L"https://example.test/privacy");
+    LoadTexts(
+        "<Locale name=\"en_US\"><WELCOME_TITLE>Welcome to</WELCOME_TITLE>"
+        "<PRIVACY_LINK>Privacy Policy</PRIVACY_LINK><TOS_LINK>Terms</TOS_LINK>"
+        "<SDK_LINK>SDK License</SDK_LINK></Locale>");
+    WelcomePageIsv page(manager, parent);
+    ASSERT_TRUE(page.Create());
+    page.ShowWindow(SW_SHOW);
+    EXPECT_EQ(ItemText(page, 1017), "Welcome to");
+    EXPECT_EQ(ItemText(page, 1039), "Privacy Policy");
+    EXPECT_TRUE(IsWindowVisible(GetDlgItem(page, 1039)));
+    EXPECT_FALSE(IsWindowVisible(GetDlgItem(page, 1040)));
+    EXPECT_TRUE(IsWindowVisible(GetDlgItem(page, 1041)));  // the SDK licence address is built in
+}
+
+TEST_F(Pages, PagesLeaveTheLanguageManagerWhenTheyGo) {
+    auto first = std::make_unique<ErrorPage>(manager, parent);
+    auto second = std::make_unique<ErrorPage>(manager, parent);
+    ASSERT_TRUE(first->Create());
+    ASSERT_TRUE(second->Create());
+    EXPECT_EQ(manager->Pages().size(), 2u);
+    first.reset();
+    EXPECT_EQ(manager->Pages(), (std::vector<IPage*>{second.get()}));
+    LoadTexts("<Locale name=\"en_US\"><BUTTON_CLOSE>Close</BUTTON_CLOSE></Locale>");
+    for (IPage* page : manager->Pages()) {
+        page->UpdateTexts();
+    }
+    EXPECT_EQ(ItemText(*second, 1035), "Close");
+}
+
+TEST_F(Pages, EmbeddedBadgesDecodeAndMissingOnesGiveNothing) {
+    struct Case {
+        int id;
+        const wchar_t* type;
+    };
+    for (const Case& test :
+         {Case{101, L"IMAGE_BLOB"}, Case{102, L"IMAGE_BLOB2"}, Case{103, L"IMAGE_BLOB3"}}) {
+        auto bitmap =
+            LoadImageFromResource(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(test.id), test.type);
+        ASSERT_TRUE(bitmap) << test.id;
+        EXPECT_EQ(bitmap->GetWidth(), 512u);
+        EXPECT_EQ(bitmap->GetHeight(), 512u);
+    }
+    EXPECT_FALSE(
+        LoadImageFromResource(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(999), L"IMAGE_BLOB"));
+    EXPECT_FALSE(LoadImageFromResource(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(105),
+                                       L"LOCALE"));  // not an image
+}
+
+TEST_F(Pages, ErrorPageDrawsItsBadgeScaledToTheControl) {
+    ErrorPage page(manager, parent);
+    ASSERT_TRUE(page.Create());
+    page.ShowWindow(SW_SHOW);
+    UpdateWindow(page);
+    HWND image = GetDlgItem(page, 1016);
+    RECT client;
+    GetClientRect(image, &client);
+
+    // Render the control into a bitmap and look at its centre and corner.
+    HDC screen = GetDC(image);
+    HDC memory = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, client.right, client.bottom);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, client.right, client.bottom, screen, 0, 0, SRCCOPY);
+    const COLORREF centre =
+        GetPixel(memory, client.right / 2 + client.right / 5, client.bottom / 2);
+    const COLORREF edge = GetPixel(memory, client.right - 3, client.bottom / 2);
+    SelectObject(memory, old);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(image, screen);
+
+    // Right of the cross's centre lies the red badge; the whole badge fits.
+    EXPECT_GT(GetRValue(centre), 150);
+    EXPECT_LT(GetGValue(centre), 120);
+    EXPECT_GT(GetRValue(edge), 150);
+}
