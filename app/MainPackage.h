@@ -7,9 +7,6 @@
 class Package;
 
 // The main dialog's calls into the service client, in one place.
-//
-// Placeholders until the service client lands: no package is created and no
-// event is sent, so every function returns at once.
 
 // Builds a signed identification block, creates the main product's package
 // from it and the texts o, f, dn and c, and reports its start event.
