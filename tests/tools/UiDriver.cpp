@@ -2,6 +2,7 @@
 //
 //   ui_driver wait                 waits until a wizard window is visible
 //   ui_driver language <index>     selects a language on the language page
+//   ui_driver next                 presses Next on the language page
 //   ui_driver error                shows the error page (command 1038)
 //   ui_driver close                closes the wizard, confirming the question
 //
@@ -52,7 +53,7 @@ HWND WaitForWizard() {
 
 int wmain(int argc, wchar_t** argv) {
     if (argc < 2) {
-        std::fwprintf(stderr, L"usage: ui_driver wait|language <index>|error|close\n");
+        std::fwprintf(stderr, L"usage: ui_driver wait|language <index>|next|error|close\n");
         return 2;
     }
     const std::wstring action = argv[1];
@@ -73,6 +74,14 @@ int wmain(int argc, wchar_t** argv) {
         SendMessageW(combo, CB_SETCURSEL, static_cast<WPARAM>(_wtoi(argv[2])), 0);
         SendMessageW(page, WM_COMMAND, MAKEWPARAM(1000, CBN_SELCHANGE),
                      reinterpret_cast<LPARAM>(combo));
+        return 0;
+    }
+    if (action == L"next") {
+        HWND page = VisiblePageWith(wizard, 1010);
+        if (!page) {
+            return 1;
+        }
+        SendMessageW(GetDlgItem(page, 1010), BM_CLICK, 0, 0);
         return 0;
     }
     if (action == L"error") {
