@@ -24,14 +24,8 @@ std::string Narrow(const std::wstring& text) {
     return WideToNarrow(text, CP_UTF8);
 }
 
-class WizardDialog : public testing::Test {
+class WizardDialog : public UiTest {
 protected:
-    static void SetUpTestSuite() { environment = new UiEnvironment; }
-    static void TearDownTestSuite() {
-        delete environment;
-        environment = nullptr;
-    }
-
     void SetUp() override {
         config = ConfigurationManager::GetInstance();
         config->languageName.Empty();
@@ -104,14 +98,11 @@ protected:
         PumpMessages();
     }
 
-    static UiEnvironment* environment;
     std::shared_ptr<ConfigurationManager> config;
     std::unique_ptr<CTallwickDlg> dialog;
     CString workFolder;
     CString savedWorkFolder;
 };
-
-UiEnvironment* WizardDialog::environment = nullptr;
 
 }  // namespace
 

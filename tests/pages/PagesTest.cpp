@@ -20,14 +20,8 @@
 
 namespace {
 
-class Pages : public testing::Test {
+class Pages : public UiTest {
 protected:
-    static void SetUpTestSuite() { environment = new UiEnvironment; }
-    static void TearDownTestSuite() {
-        delete environment;
-        environment = nullptr;
-    }
-
     void SetUp() override {
         parent = CreateWindowExW(0, L"Static", L"", WS_POPUP | WS_VISIBLE, 0, 0, 700, 500, nullptr,
                                  nullptr, nullptr, nullptr);
@@ -41,12 +35,9 @@ protected:
         ASSERT_TRUE(manager->LoadStrings(document));
     }
 
-    static UiEnvironment* environment;
     HWND parent = nullptr;
     std::shared_ptr<LanguageManager> manager;
 };
-
-UiEnvironment* Pages::environment = nullptr;
 
 // Sets configuration fields for one test and restores them afterwards.
 class LinkAddresses {

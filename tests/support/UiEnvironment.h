@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <gtest/gtest.h>
+
 #include <commctrl.h>
 
 #include <string>
@@ -22,6 +24,19 @@ public:
 
 private:
     GdiplusSession gdiplus;
+};
+
+// Base of the UI test fixtures: one UiEnvironment for the whole suite.
+class UiTest : public testing::Test {
+protected:
+    static void SetUpTestSuite() { environment = new UiEnvironment; }
+    static void TearDownTestSuite() {
+        delete environment;
+        environment = nullptr;
+    }
+
+private:
+    static inline UiEnvironment* environment = nullptr;
 };
 
 inline std::string WindowText(HWND window) {
