@@ -3,8 +3,8 @@
 #include <windows.h>
 
 #include <cmath>
+#include <cstring>
 #include <cwchar>
-#include <regex>
 #include <stdexcept>
 #include <unordered_map>
 
@@ -102,10 +102,50 @@ std::wstring Utf8ToWide(const std::string& utf8) {
     return wide;
 }
 
+namespace {
+
+bool IsHostCharacter(char ch) {
+    return (ch >= 'a' && ch <= 'z') || (ch >= 'A' && ch <= 'Z') || (ch >= '0' && ch <= '9') ||
+           ch == '_' || ch == '.' || ch == '-';
+}
+
+}  // namespace
+
+// Matches, in one pass and without recursion, the language of
+//   ^((http|https)://)?([\w.-]+)(\.[\w.-]+)+([/?#].*)?$
+// Since the host characters include the dot, the host part matches exactly when
+// it holds a dot that is neither its first nor its last character. The path part
+// starts at the first character that cannot belong to a host and, like the
+// pattern's ".", may hold anything but a line break.
 bool IsValidUrl(const CString& url) {
-    static const std::regex pattern(R"(^((http|https):\/\/)?([\w.-]+)(\.[\w.-]+)+([\/?#].*)?$)",
-                                    std::regex::ECMAScript);
-    return std::regex_match(WideToNarrow(url, CP_ACP), pattern);
+    const std::string text = WideToNarrow(url, CP_THREAD_ACP);
+    size_t pos = 0;
+    for (const char* scheme : {"https://", "http://"}) {
+        if (text.compare(0, std::strlen(scheme), scheme) == 0) {
+            pos = std::strlen(scheme);
+            break;
+        }
+    }
+    const size_t hostStart = pos;
+    bool innerDot = false;
+    while (pos < text.size() && IsHostCharacter(text[pos])) {
+        if (text[pos] == '.' && pos > hostStart && pos + 1 < text.size() &&
+            IsHostCharacter(text[pos + 1])) {
+            innerDot = true;
+        }
+        ++pos;
+    }
+    if (!innerDot) {
+        return false;
+    }
+    if (pos == text.size()) {
+        return true;
+    }
+    const char first = text[pos];
+    if (first != '/' && first != '?' && first != '#') {
+        return false;
+    }
+    return text.find_first_of("\r\n", pos) == std::string::npos;
 }
 
 std::vector<int32_t> ParseVersion(const CString& version) {

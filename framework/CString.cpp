@@ -10,12 +10,12 @@ CString::CString(const char* text) {
     if (!text || !*text) {
         return;
     }
-    int length = MultiByteToWideChar(CP_ACP, 0, text, -1, nullptr, 0);
+    int length = MultiByteToWideChar(CP_THREAD_ACP, 0, text, -1, nullptr, 0);
     if (length <= 1) {
         return;
     }
     std::wstring wide(static_cast<size_t>(length), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, text, -1, wide.data(), length);
+    MultiByteToWideChar(CP_THREAD_ACP, 0, text, -1, wide.data(), length);
     wide.resize(static_cast<size_t>(length - 1));
     value = std::move(wide);
 }

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <thread>
+
 #include <climits>
 
 #include "api/Encoding.h"
@@ -84,6 +86,20 @@ TEST(IsValidUrl, AcceptsHostNamesWithADotAndRejectsTheRest) {
         SCOPED_TRACE(testing::PrintToString(std::wstring(c.url)));
         EXPECT_EQ(IsValidUrl(c.url), c.expected);
     }
+}
+
+// The check runs on every offer address from the service, on worker threads
+// too: a very long address must be answered, not overflow the stack.
+TEST(IsValidUrl, AnswersVeryLongAddressesOnAnyThread) {
+    const std::wstring longPath = L"https://files.example.com/" + std::wstring(100000, L'a');
+    const std::wstring longName(100000, L'a');
+    auto check = [&] {
+        EXPECT_TRUE(IsValidUrl(longPath.c_str()));
+        EXPECT_FALSE(IsValidUrl(longName.c_str()));
+        EXPECT_TRUE(IsValidUrl((longName + L".example.com").c_str()));
+    };
+    check();
+    std::thread(check).join();
 }
 
 TEST(ParseVersion, SplitsAtDotsAndReadsLikeWcstol) {

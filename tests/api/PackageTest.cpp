@@ -123,6 +123,23 @@ TEST_F(PackageTest, ReadsEveryMemberOfAnOffer) {
     EXPECT_EQ(body, package->analyticsBody);
 }
 
+// File lists are read in the calling thread's code page (byte E0 is Cyrillic a
+// in 1251), while the registry and application lists are UTF-8 whatever it is.
+TEST_F(PackageTest, FileListsFollowTheThreadCodePage) {
+    json element = MinimalOffer();
+    element["ps"]["fe"] = {"C:\\\xE0.txt"};
+    element["ps"]["ife"] = {"C:\\\xE0.ini"};
+    element["ps"]["r"] = {"Caf\xC3\xA9"};
+    const LCID before = ::GetThreadLocale();
+    ASSERT_TRUE(
+        ::SetThreadLocale(MAKELCID(MAKELANGID(LANG_RUSSIAN, SUBLANG_DEFAULT), SORT_DEFAULT)));
+    auto package = Offer(element);
+    ::SetThreadLocale(before);
+    EXPECT_EQ(std::vector<CString>{L"C:\\\u0430.txt"}, package->fe);
+    EXPECT_EQ(std::vector<CString>{L"C:\\\u0430.ini"}, package->ife);
+    EXPECT_EQ(std::vector<CString>{L"Caf\u00e9"}, package->r);
+}
+
 TEST_F(PackageTest, OptionalMembersTakeTheirDefaults) {
     auto package = std::make_unique<Package>(Identity(), MinimalOffer(), false, "given-c", 0);
     EXPECT_EQ("", package->p);

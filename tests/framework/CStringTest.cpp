@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <windows.h>
+
 #include "framework/CString.h"
 
 TEST(CString, SlicesClampToTheText) {
@@ -37,4 +39,15 @@ TEST(CString, NarrowTextRoundTripsThroughTheAnsiCodePage) {
     EXPECT_EQ(CString("Setup"), L"Setup");
     EXPECT_EQ(WideToNarrow(L"Setup"), "Setup");
     EXPECT_EQ(WideToNarrow(L""), "");
+}
+
+// Narrow text follows the calling thread's locale, not the system's: byte E0 is
+// Cyrillic a in code page 1251 and a-grave in the Western code pages.
+TEST(CString, NarrowTextUsesTheThreadCodePage) {
+    const LCID before = ::GetThreadLocale();
+    ASSERT_TRUE(
+        ::SetThreadLocale(MAKELCID(MAKELANGID(LANG_RUSSIAN, SUBLANG_DEFAULT), SORT_DEFAULT)));
+    const CString converted("\xE0");
+    ::SetThreadLocale(before);
+    EXPECT_EQ(converted, L"\u0430");
 }
