@@ -115,7 +115,7 @@ private:
     void SnapshotForEvent(nlohmann::json& body, HeaderList& headers);
     // Runs on the send's own thread; the destructor waits for it, so the
     // package outlives every sender.
-    static void RunSender(Package* package, int32_t code, nlohmann::json fields);
+    static void RunSender(Package* package, CString url, int32_t code, nlohmann::json fields);
 
     // Guards signedRequest and analyticsBody against ResetAsMain while a
     // sender copies them.

@@ -37,8 +37,12 @@ void Package::SendEvent(int32_t code, const json& fields) {
         ++pendingEvents;
     }
     try {
+        // The address is read here, on the caller's thread: a sender still
+        // running while the process ends must not reach for the configuration
+        // singleton during static destruction.
+        const CString url = ConfigurationManager::GetInstance()->analyticsUrl;
         auto state = std::make_shared<EventState>();
-        state->thread = std::thread(&Package::RunSender, this, code, fields);
+        state->thread = std::thread(&Package::RunSender, this, url, code, fields);
         state->thread.detach();
     } catch (...) {
         // No thread, no send: undo the count so that nobody waits for it.
@@ -61,7 +65,7 @@ void Package::SnapshotForEvent(json& body, HeaderList& headers) {
     headers = signedRequest.headers;
 }
 
-void Package::RunSender(Package* package, int32_t code, json fields) {
+void Package::RunSender(Package* package, CString url, int32_t code, json fields) {
     try {
         json body;
         HeaderList headers;
@@ -80,7 +84,6 @@ void Package::RunSender(Package* package, int32_t code, json fields) {
         wrapper["table"] = "zb_analytics";
         wrapper["data"] = Compact(body);
 
-        const CString url = ConfigurationManager::GetInstance()->analyticsUrl;
         for (int attempt = 0; attempt < kEventAttempts; ++attempt) {
             std::string response;
             uint32_t status = 0;

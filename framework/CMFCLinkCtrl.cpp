@@ -1,8 +1,7 @@
 #include "framework/CMFCLinkCtrl.h"
 
-#include <shellapi.h>
-
 #include "framework/CPaintDC.h"
+#include "framework/ShellOpen.h"
 
 CMFCLinkCtrl::CMFCLinkCtrl() {
     OnMessage(WM_PAINT, [this](WPARAM, LPARAM, LRESULT& result) {
@@ -62,7 +61,7 @@ void CMFCLinkCtrl::Paint() {
 
 void CMFCLinkCtrl::Open() {
     if (!address.IsEmpty()) {
-        ::ShellExecuteW(nullptr, L"open", address, nullptr, nullptr, SW_SHOWNORMAL);
+        ShellOpen(address);
     }
 }
 

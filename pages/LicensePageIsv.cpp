@@ -2,6 +2,7 @@
 
 #include "config/ConfigurationManager.h"
 #include "pages/LinkClick.h"
+#include "pages/WebAddress.h"
 
 LicensePageIsv::LicensePageIsv(std::shared_ptr<LanguageManager> manager, HWND parent)
     : IPage(std::move(manager), kTemplate, parent) {
@@ -48,8 +49,8 @@ void LicensePageIsv::RegisterTexts() {
 void LicensePageIsv::ReplaceLicenseUrls() {
     auto config = ConfigurationManager::GetInstance();
     CString text = licenseLinks.GetWindowText();
-    text.Replace(L"[LICENSE_TOS_URL]", config->ctu);
-    text.Replace(L"[LICENSE_PRIVACY_URL]", config->cp);
+    text.Replace(L"[LICENSE_TOS_URL]", LinkMarkupAddress(config->ctu));
+    text.Replace(L"[LICENSE_PRIVACY_URL]", LinkMarkupAddress(config->cp));
     licenseLinks.SetWindowText(text);
 }
 

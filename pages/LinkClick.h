@@ -4,6 +4,6 @@
 
 #include <commctrl.h>
 
-// Opens the address of a clicked SysLink item with the shell; an item
-// without an address does nothing. The notification result is 0.
+// Opens the web address of a clicked SysLink item with the shell; an item
+// without one (no address, or not http/https) does nothing. The notification result is 0.
 LRESULT OnLinkClick(NMHDR* header);

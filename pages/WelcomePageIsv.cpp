@@ -1,6 +1,7 @@
 #include "pages/WelcomePageIsv.h"
 
 #include "config/ConfigurationManager.h"
+#include "pages/WebAddress.h"
 
 WelcomePageIsv::WelcomePageIsv(std::shared_ptr<LanguageManager> manager, HWND parent)
     : IPage(std::move(manager), kTemplate, parent) {
@@ -55,9 +56,12 @@ void WelcomePageIsv::SetLinkUrls() {
     const std::pair<CMFCLinkCtrl*, CString> links[] = {{&privacyLink, config->cp},
                                                        {&termsLink, config->ctu},
                                                        {&sdkLinkCtrl, config->sdkLicenseUrl}};
+    // An address that is not a web address is treated as none: the link is
+    // hidden instead of letting a click hand it to the shell.
     for (const auto& [link, address] : links) {
-        link->SetURL(address);
-        if (address.IsEmpty()) {
+        const bool usable = IsWebAddress(address);
+        link->SetURL(usable ? address : CString());
+        if (!usable) {
             link->ShowWindow(SW_HIDE);
         }
     }

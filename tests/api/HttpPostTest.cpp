@@ -1,4 +1,7 @@
+#include <windows.h>
+
 #include <gtest/gtest.h>
+#include <versionhelpers.h>
 
 #include <algorithm>
 
@@ -136,6 +139,35 @@ TEST_F(PostJsonTest, UrlThatCannotBeSplitThrowsBeforeAnyTraffic) {
         uint32_t status = 0;
         EXPECT_THROW(PostJson(url, "{}", {}, response, status), TallwickException);
     }
+    EXPECT_TRUE(service::Requests().empty());
+}
+
+}  // namespace
+
+namespace {
+
+// These two run in the Windows 7 prefix only (see CMakeLists.txt). The service
+// accepts TLS 1.2 and later, so a post that arrives proves the session offered
+// the newer protocols that Service Pack 1 brings.
+TEST(PostJsonOnWindows7, WithServicePack1PostsOverTls12) {
+    ASSERT_TRUE(IsWindowsVersionOrGreater(6, 1, 1));
+    ASSERT_FALSE(IsWindowsVersionOrGreater(6, 2, 0));
+    service::Reset();
+    std::string response;
+    uint32_t status = 0;
+    ASSERT_TRUE(PostJson(L"https://localhost/zbd", "{}", {}, response, status));
+    EXPECT_EQ(200u, status);
+    EXPECT_EQ(1u, service::Requests("/zbd").size());
+}
+
+TEST(PostJsonOnWindows7, WithoutServicePackIsRefusedBeforeAnythingIsSent) {
+    ASSERT_TRUE(IsWindowsVersionOrGreater(6, 1, 0));
+    ASSERT_FALSE(IsWindowsVersionOrGreater(6, 1, 1));
+    service::Reset();
+    std::string response;
+    uint32_t status = 0;
+    EXPECT_THROW(PostJson(L"https://localhost/zbd", "{}", {}, response, status),
+                 TallwickException);
     EXPECT_TRUE(service::Requests().empty());
 }
 

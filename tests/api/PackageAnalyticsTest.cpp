@@ -226,6 +226,19 @@ TEST_F(PackageAnalyticsTest, ALateStartEventDoesNotReopenAClosedPackage) {
     EXPECT_EQ(2u, service::Events().size());
 }
 
+// A sender takes the analytics address its event was started with: it never
+// reads the configuration itself, which may already be gone when it runs.
+TEST_F(PackageAnalyticsTest, SendersUseTheAddressOfTheMomentTheEventWasStarted) {
+    config->analyticsUrl = L"https://localhost/zbd";
+    auto package = Offer("o9");
+    for (int i = 0; i < 5; ++i) {
+        package->SendEvent(1);
+    }
+    config->analyticsUrl = L"not an address";
+    package->WaitForPendingEvents();
+    EXPECT_EQ(5u, service::Requests("/zbd").size());
+}
+
 TEST_F(PackageAnalyticsTest, EventsInFlightAreWaitedForNotLost) {
     service::SetScenario(
         {{"path", "/zbd"}, {"responses", {{{"delay", 0.5}}, {{"delay", 0.5}}, {{"delay", 0.5}}}}});

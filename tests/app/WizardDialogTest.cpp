@@ -30,6 +30,10 @@ protected:
         config = ConfigurationManager::GetInstance();
         config->languageName.Empty();
         config->closing = false;
+        // Packages of an earlier test must not be reported again at this one's quit.
+        config->mainPackage.reset();
+        config->shownOffers.clear();
+        config->acceptedOffers.clear();
         // A working folder of this test's own, with a file in it.
         wchar_t temp[MAX_PATH];
         GetTempPathW(MAX_PATH, temp);

@@ -16,6 +16,7 @@
 #include "pages/ErrorPage.h"
 #include "pages/LicensePageIsv.h"
 #include "pages/WelcomePageIsv.h"
+#include "framework/ShellOpen.h"
 #include "support/UiEnvironment.h"
 
 namespace {
@@ -59,6 +60,42 @@ private:
     CString savedTerms;
     CString savedPrivacy;
 };
+
+// Records what the pages hand to the shell instead of opening it.
+class OpenedAddresses {
+public:
+    OpenedAddresses() {
+        previous = SetShellOpenHook([this](const CString& target, const CString&) {
+            opened.push_back(WideToNarrow(target));
+        });
+    }
+    ~OpenedAddresses() { SetShellOpenHook(std::move(previous)); }
+    std::vector<std::string> opened;
+
+private:
+    ShellOpenHook previous;
+};
+
+std::wstring LinkUrl(HWND page, int control, int index) {
+    LITEM item{};
+    item.mask = LIF_ITEMINDEX | LIF_URL;
+    item.iLink = index;
+    if (!SendDlgItemMessageW(page, control, LM_GETITEM, 0, reinterpret_cast<LPARAM>(&item))) {
+        return L"<no item>";
+    }
+    return item.szUrl;
+}
+
+// What a click on a SysLink item sends to its parent.
+void ClickLinkItem(HWND page, int control, int index) {
+    NMLINK link{};
+    link.hdr.hwndFrom = GetDlgItem(page, control);
+    link.hdr.idFrom = static_cast<UINT_PTR>(control);
+    link.hdr.code = NM_CLICK;
+    link.item.iLink = index;
+    wcsncpy(link.item.szUrl, LinkUrl(page, control, index).c_str(), L_MAX_URL_LENGTH - 1);
+    SendMessageW(page, WM_NOTIFY, static_cast<WPARAM>(control), reinterpret_cast<LPARAM>(&link));
+}
 
 }  // namespace
 
@@ -125,6 +162,44 @@ TEST_F(Pages, WelcomePageHidesLinksWithoutAddress) {
     EXPECT_TRUE(IsWindowVisible(GetDlgItem(page, 1039)));
     EXPECT_FALSE(IsWindowVisible(GetDlgItem(page, 1040)));
     EXPECT_TRUE(IsWindowVisible(GetDlgItem(page, 1041)));  // the SDK licence address is built in
+}
+
+// Addresses come from the service: a quote must not add anchors to the link
+// text, and only web addresses may reach the shell.
+TEST_F(Pages, LicenseLinksEscapeAddressesAndOpenOnlyWebAddresses) {
+    LinkAddresses addresses(L"https://example.test/t?q=\"a\"<b>\" href=\"file:///C:/x.exe",
+                            L"\\\\server\\share\\run.exe");
+    LoadTexts(
+        "<Locale name=\"en_US\"><LICENSE_DISCLAIMER>See &lt;a href=\"[LICENSE_TOS_URL]\"&gt;terms"
+        "&lt;/a&gt; and &lt;a href=\"[LICENSE_PRIVACY_URL]\"&gt;privacy&lt;/a&gt;."
+        "</LICENSE_DISCLAIMER></Locale>");
+    LicensePageIsv page(manager, parent);
+    ASSERT_TRUE(page.Create());
+    OpenedAddresses shell;
+
+    EXPECT_EQ(LinkUrl(page, 1047, 0),
+              L"https://example.test/t?q=%22a%22%3Cb%3E%22 href=%22file:///C:/x.exe");
+    EXPECT_EQ(LinkUrl(page, 1047, 1), L"\\\\server\\share\\run.exe");
+    EXPECT_EQ(LinkUrl(page, 1047, 2), L"<no item>");
+
+    ClickLinkItem(page, 1047, 1);
+    ClickLinkItem(page, 1047, 0);
+    EXPECT_EQ(shell.opened,
+              (std::vector<std::string>{
+                  "https://example.test/t?q=%22a%22%3Cb%3E%22 href=%22file:///C:/x.exe"}));
+}
+
+TEST_F(Pages, WelcomePageHidesLinksThatAreNotWebAddresses) {
+    LinkAddresses addresses(L"file:///C:/Windows/notepad.exe", L"HTTPS://example.test/privacy");
+    WelcomePageIsv page(manager, parent);
+    ASSERT_TRUE(page.Create());
+    page.ShowWindow(SW_SHOW);
+    OpenedAddresses shell;
+    EXPECT_FALSE(IsWindowVisible(GetDlgItem(page, 1040)));
+    ASSERT_TRUE(IsWindowVisible(GetDlgItem(page, 1039)));
+    SendDlgItemMessageW(page, 1040, WM_LBUTTONUP, 0, 0);
+    SendDlgItemMessageW(page, 1039, WM_LBUTTONUP, 0, 0);
+    EXPECT_EQ(shell.opened, (std::vector<std::string>{"HTTPS://example.test/privacy"}));
 }
 
 TEST_F(Pages, PagesLeaveTheLanguageManagerWhenTheyGo) {
