@@ -10,6 +10,9 @@ LicensePageIsv::LicensePageIsv(std::shared_ptr<LanguageManager> manager, HWND pa
     OnCommand(kBackId, BN_CLICKED, [this] { PressButton(ButtonType::Back); });
     OnNotify(kLinksId, NM_CLICK, &OnLinkClick);
     OnNotify(kLinksId, NM_RETURN, &OnLinkClick);
+    // The dialog manager selects all of an edit control's text when it gives
+    // it the focus; a licence to read should not come up highlighted.
+    OnCommand(1046, EN_SETFOCUS, [this] { eulaText.SendMessage(EM_SETSEL, 0, 0); });
 }
 
 BOOL LicensePageIsv::OnInitDialog() {

@@ -4,6 +4,8 @@
 //   ui_driver language <index>     selects a language on the language page
 //   ui_driver next                 presses Next on the language page
 //   ui_driver error                shows the error page (command 1038)
+//   ui_driver loaded               tells the wizard its configuration has loaded
+//                                  (WM_USER+3), which builds and shows the next pages
 //   ui_driver close                closes the wizard, confirming the question
 //
 // The wizard window is found by its dialog class and its page-area control.
@@ -53,7 +55,7 @@ HWND WaitForWizard() {
 
 int wmain(int argc, wchar_t** argv) {
     if (argc < 2) {
-        std::fwprintf(stderr, L"usage: ui_driver wait|language <index>|next|error|close\n");
+        std::fwprintf(stderr, L"usage: ui_driver wait|language <index>|next|loaded|error|close\n");
         return 2;
     }
     const std::wstring action = argv[1];
@@ -82,6 +84,10 @@ int wmain(int argc, wchar_t** argv) {
             return 1;
         }
         SendMessageW(GetDlgItem(page, 1010), BM_CLICK, 0, 0);
+        return 0;
+    }
+    if (action == L"loaded") {
+        PostMessageW(wizard, WM_USER + 3, 0, 0);
         return 0;
     }
     if (action == L"error") {
