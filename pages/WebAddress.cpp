@@ -23,23 +23,22 @@ void OpenWebAddress(const CString& address) {
 }
 
 CString LinkMarkupAddress(const CString& address) {
+    static const struct {
+        wchar_t ch;
+        const wchar_t* escaped;
+    } kEscapes[] = {{L'"', L"%22"}, {L'\'', L"%27"}, {L'<', L"%3C"}, {L'>', L"%3E"}};
     CString escaped;
     for (const wchar_t ch : address.str()) {
-        switch (ch) {
-            case L'"':
-                escaped += L"%22";
-                break;
-            case L'\'':
-                escaped += L"%27";
-                break;
-            case L'<':
-                escaped += L"%3C";
-                break;
-            case L'>':
-                escaped += L"%3E";
-                break;
-            default:
-                escaped += ch;
+        const wchar_t* replacement = nullptr;
+        for (const auto& escape : kEscapes) {
+            if (escape.ch == ch) {
+                replacement = escape.escaped;
+            }
+        }
+        if (replacement) {
+            escaped += replacement;
+        } else {
+            escaped += ch;
         }
     }
     return escaped;
