@@ -166,8 +166,7 @@ TEST(PostJsonOnWindows7, WithoutServicePackIsRefusedBeforeAnythingIsSent) {
     service::Reset();
     std::string response;
     uint32_t status = 0;
-    EXPECT_THROW(PostJson(L"https://localhost/zbd", "{}", {}, response, status),
-                 TallwickException);
+    EXPECT_THROW(PostJson(L"https://localhost/zbd", "{}", {}, response, status), TallwickException);
     EXPECT_TRUE(service::Requests().empty());
 }
 
