@@ -6,6 +6,8 @@
 //   ui_driver error                shows the error page (command 1038)
 //   ui_driver loaded               tells the wizard its configuration has loaded
 //                                  (WM_USER+3), which builds and shows the next pages
+//   ui_driver page <id>            waits (up to 30 s) until the visible page has control <id>
+//   ui_driver click <id>           clicks button <id> of the visible page
 //   ui_driver close                closes the wizard, confirming the question
 //
 // The wizard window is found by its dialog class and its page-area control.
@@ -55,7 +57,7 @@ HWND WaitForWizard() {
 
 int wmain(int argc, wchar_t** argv) {
     if (argc < 2) {
-        std::fwprintf(stderr, L"usage: ui_driver wait|language <index>|next|loaded|error|close\n");
+        std::fwprintf(stderr, L"usage: ui_driver wait|language <index>|next|loaded|page <id>|click <id>|error|close\n");
         return 2;
     }
     const std::wstring action = argv[1];
@@ -88,6 +90,26 @@ int wmain(int argc, wchar_t** argv) {
     }
     if (action == L"loaded") {
         PostMessageW(wizard, WM_USER + 3, 0, 0);
+        return 0;
+    }
+    if (action == L"page" && argc > 2) {
+        const int id = _wtoi(argv[2]);
+        for (int i = 0; i < 300; ++i) {
+            if (VisiblePageWith(wizard, id)) {
+                return 0;
+            }
+            Sleep(100);
+        }
+        std::fwprintf(stderr, L"ui_driver: no page with control %d\n", id);
+        return 1;
+    }
+    if (action == L"click" && argc > 2) {
+        const int id = _wtoi(argv[2]);
+        HWND page = VisiblePageWith(wizard, id);
+        if (!page) {
+            return 1;
+        }
+        SendMessageW(GetDlgItem(page, id), BM_CLICK, 0, 0);
         return 0;
     }
     if (action == L"error") {

@@ -1,0 +1,217 @@
+#include "pages/LoadingPage.h"
+
+#include <objidl.h>
+#include <gdiplus.h>
+#include <shlwapi.h>
+
+#include <nlohmann/json.hpp>
+
+#include "api/ApiManager.h"
+#include "api/Package.h"
+#include "checks/PackageChecker.h"
+#include "config/ConfigurationManager.h"
+#include "download/DownloadManager.h"
+#include "localisation/LanguageManager.h"
+
+namespace {
+
+using nlohmann::json;
+
+// A member that may be absent; present, it must be a string (the library's
+// type error otherwise).
+std::string OptionalText(const json& object, const char* key) {
+    auto found = object.find(key);
+    return found == object.end() ? std::string() : found->get<std::string>();
+}
+
+struct StreamRelease {
+    void operator()(IStream* stream) const { stream->Release(); }
+};
+
+std::shared_ptr<Gdiplus::Image> DecodeImage(const std::vector<char>& bytes) {
+    std::unique_ptr<IStream, StreamRelease> stream(::SHCreateMemStream(
+        reinterpret_cast<const BYTE*>(bytes.data()), static_cast<UINT>(bytes.size())));
+    if (!stream) {
+        return nullptr;
+    }
+    auto image = std::make_shared<Gdiplus::Bitmap>(stream.get());
+    if (image->GetLastStatus() != Gdiplus::Ok) {
+        return nullptr;
+    }
+    return image;
+}
+
+}  // namespace
+
+LoadingPage::LoadingPage(std::shared_ptr<LanguageManager> languageManager, HWND parent)
+    : IPage(std::move(languageManager), kTemplate, parent) {
+    OnMessage(WM_REQUEST_COMPLETE, &LoadingPage::OnRequestComplete);
+}
+
+LoadingPage::~LoadingPage() {
+    {
+        std::lock_guard<std::mutex> lock(pending->pendingLock);
+        pending->loadCompleteCallback = nullptr;
+    }
+    if (requestResult.valid()) {
+        requestResult.wait();
+    }
+}
+
+void LoadingPage::SetLoadCompleteCallback(LoadCompleteCallback callback) {
+    std::lock_guard<std::mutex> lock(pending->pendingLock);
+    pending->loadCompleteCallback = std::move(callback);
+}
+
+BOOL LoadingPage::OnInitDialog() {
+    CDialogEx::OnInitDialog();
+    BindControl(progress, kProgressId);
+    UpdateTexts();
+    return TRUE;
+}
+
+void LoadingPage::OnNavigateToPage() {
+    progress.SetRange(0, 100);
+    progress.SetPos(0);
+    progress.SetMarquee(true, 30);
+    progress.ModifyStyle(0, PBS_MARQUEE);
+    const HWND page = m_hWnd;
+    requestResult =
+        std::async(std::launch::async, [this, page] { return LoadConfiguration(page); });
+}
+
+std::vector<std::shared_ptr<Package>> LoadingPage::LoadConfiguration(HWND page) {
+    // Whatever happens, the page hears of it; the future carries the result
+    // or the error.
+    struct PostOnExit {
+        HWND page;
+        ~PostOnExit() { ::PostMessageW(page, WM_REQUEST_COMPLETE, 0, 0); }
+    } postOnExit{page};
+
+    auto config = ConfigurationManager::GetInstance();
+    std::unique_ptr<json> response = ApiManager::GetInstance()->RequestConfiguration();
+    const json& root = *response;
+
+    if (root.is_object() && root.contains("l")) {
+        config->countryCode = root["l"].get<std::string>();
+    }
+    if (config->wizardType == ConfigurationManager::kWizardDlm) {
+        const json& product = root.at("i");
+        config->productTitle = CString(product.at("ct").get<std::string>());
+        config->cu = CString(product.at("cu").get<std::string>());
+        if (config->productTitle.IsEmpty() || config->cu.IsEmpty()) {
+            configError = true;
+            return {};
+        }
+        config->cl = CString(OptionalText(product, "cl"));
+        config->cf = product.contains("cf") ? CString(product["cf"].get<std::string>())
+                                            : config->productTitle + L".exe";
+        config->cp = CString(OptionalText(product, "cp"));
+        config->ctu = CString(OptionalText(product, "ctu"));
+        config->ch = CString(OptionalText(product, "ch"));
+        config->cfl = CString(OptionalText(product, "cfl"));
+        config->cb = OptionalText(product, "cb");
+    }
+    if (root.is_object()) {
+        auto f = root.find("f");
+        if (f != root.end() && f->is_object() && f->contains("a")) {
+            config->publisherId = (*f)["a"].get<std::string>();
+        }
+    }
+
+    std::vector<std::shared_ptr<Package>> eligible;
+    if (root.is_object() && root.contains("o") && config->ch != L"00xA") {
+        config->maxOffers = root.at("f").at("m").get<int32_t>();
+        PackageChecker checker(config->maxOffers);
+        for (const json& element : root["o"]) {
+            auto package = std::make_shared<Package>(ApiManager::GetInstance()->CreateSignedRequest(),
+                                                     element, false, std::string(),
+                                                     static_cast<int32_t>(eligible.size()));
+            bool limitReached = false;
+            if (checker.Check(package, limitReached)) {
+                eligible.push_back(package);
+                if (package->exc) {
+                    break;
+                }
+            } else if (limitReached) {
+                break;
+            }
+        }
+    }
+    response.reset();
+    return eligible;
+}
+
+LRESULT LoadingPage::OnRequestComplete(WPARAM, LPARAM) {
+    auto config = ConfigurationManager::GetInstance();
+    if (configError) {
+        ShowConfigurationError();
+        return 0;
+    }
+    if (!requestResult.valid()) {
+        return 0;  // a stray message: the result was taken already
+    }
+    std::vector<std::shared_ptr<Package>> packages;
+    try {
+        packages = requestResult.get();
+    } catch (...) {
+        if (config->wizardType == ConfigurationManager::kWizardDlm) {
+            ShowConfigurationError();
+            return 0;
+        }
+        packages.clear();
+    }
+
+    {
+        std::lock_guard<std::mutex> lock(pending->pendingLock);
+        pending->pendingImages = static_cast<int32_t>(packages.size());
+    }
+    if (config->wizardType == ConfigurationManager::kWizardDlm && !config->cl.IsEmpty()) {
+        {
+            std::lock_guard<std::mutex> lock(pending->pendingLock);
+            ++pending->pendingImages;
+        }
+        auto state = pending;
+        DownloadManager::GetInstance()->FetchAsync(
+            config->cl, [state, packages](std::unique_ptr<std::vector<char>> bytes) {
+                if (bytes && !bytes->empty()) {
+                    if (auto image = DecodeImage(*bytes)) {
+                        ConfigurationManager::GetInstance()->productImage = image;
+                    }
+                }
+                ImageDone(state, packages);
+            });
+    }
+    {
+        std::lock_guard<std::mutex> lock(pending->pendingLock);
+        if (pending->pendingImages == 0 && pending->loadCompleteCallback) {
+            pending->loadCompleteCallback(packages);
+        }
+    }
+    for (const auto& package : packages) {
+        auto state = pending;
+        package->DownloadImage([state, packages] { ImageDone(state, packages); });
+    }
+    return 0;
+}
+
+void LoadingPage::ImageDone(const std::shared_ptr<PendingImages>& pending,
+                            const std::vector<std::shared_ptr<Package>>& packages) {
+    std::lock_guard<std::mutex> lock(pending->pendingLock);
+    if (--pending->pendingImages == 0 && pending->loadCompleteCallback) {
+        pending->loadCompleteCallback(packages);
+    }
+}
+
+void LoadingPage::ShowConfigurationError() {
+    auto config = ConfigurationManager::GetInstance();
+    CString title;
+    CString text;
+    if (config->wizardType == ConfigurationManager::kWizardDlm) {
+        title = languageManager->GetText("PAGE_CONFIGURATION_ERROR_TITLE");
+        text = languageManager->GetText("PAGE_CONFIGURATION_ERROR_DESC");
+    } else if (config->wizardType == ConfigurationManager::kWizardIsv) {
+        title = languageManager->GetText("PAGE_ERROR_TITLE");
+    }
+    ReportError(title, text);
+}

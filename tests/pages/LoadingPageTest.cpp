@@ -1,0 +1,384 @@
+// The configuration drives the wizard: the real main dialog, the loading page
+// asking the reference service, the eligibility checks and the pages that
+// result. Built twice, as a DLM and as an ISV wizard (see CMakeLists.txt).
+#include <windows.h>
+
+#include <objidl.h>
+#include <gdiplus.h>
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "api/Package.h"
+#include "app/CTallwickDlg.h"
+#include "config/ConfigurationManager.h"
+#include "framework/ShellOpen.h"
+#include "pages/ErrorPage.h"
+#include "pages/IPage.h"
+#include "pages/ProductPage.h"
+#include "support/MessageBoxRecorder.h"
+#include "support/ServiceControl.h"
+#include "support/UiEnvironment.h"
+
+namespace {
+
+using nlohmann::json;
+
+bool IsDlm() {
+    return ConfigurationManager::GetInstance()->wizardType == ConfigurationManager::kWizardDlm;
+}
+
+json Offer(const std::string& id, json extra = json::object()) {
+    json ps = {{"i", "offer-one.png"},
+               {"dn", "Offer " + id},
+               {"u", "https://localhost/f/" + id + ".exe"},
+               {"cp", "https://privacy.example/" + id},
+               {"ctu", "https://terms.example/" + id}};
+    ps.update(extra);
+    return {{"ad", {{"f", "F-" + id}, {"o", id}}}, {"ps", ps}};
+}
+
+json Response(json offers, json product = json::object()) {
+    json response = {{"l", "US"}, {"f", {{"a", "pub1"}, {"m", 5}}}, {"o", std::move(offers)}};
+    json i = {{"ct", "Kestrano Viewer"}, {"cu", "https://localhost/f/viewer.exe"}};
+    i.update(product);
+    response["i"] = i;
+    return response;
+}
+
+class LoadingFlow : public UiTest {
+protected:
+    void SetUp() override {
+        service::Reset();
+        config = ConfigurationManager::GetInstance();
+        config->languageName.Empty();
+        config->closing = false;
+        config->mainPackage.reset();
+        config->shownOffers.clear();
+        config->acceptedOffers.clear();
+        config->productImage.reset();
+        for (CString* field : {&config->productTitle, &config->cu, &config->cl, &config->cf,
+                               &config->cp, &config->ctu, &config->ch, &config->cfl}) {
+            field->Empty();
+        }
+        config->cb.clear();
+        config->publisherId.clear();
+    }
+    void TearDown() override {
+        dialog.reset();
+        // Verdicts and declines are delivered before the next test resets the service.
+        WaitForEvents();
+    }
+
+    void Serve(const json& response) {
+        service::SetScenario({{"path", "/o"}, {"responses", {{{"body", response.dump()}}}}});
+    }
+
+    // Starts the wizard, leaves the language page and waits until the loading
+    // page has handed over (more pages) or the error page shows.
+    void Run() {
+        dialog = std::make_unique<CTallwickDlg>();
+        dialog->SetBackgroundColor(config->backgroundColor);
+        ASSERT_TRUE(dialog->Create(nullptr));
+        ClickButton(*dialog->Pages().at(0), 1010);
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+        while (dialog->Pages().size() <= 2 && !dialog->GetErrorPage()->IsWindowVisible()) {
+            ASSERT_LT(std::chrono::steady_clock::now(), deadline) << "the loading never ended";
+            MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
+            PumpMessages();
+        }
+    }
+
+    std::vector<std::string> PageNames() const {
+        std::vector<std::string> names;
+        if (dialog->GetErrorPage()->IsWindowVisible()) {
+            names.push_back("ErrorPage");
+        }
+        for (const auto& page : dialog->Pages()) {
+            std::string name = WideToNarrow(page->GetPageName(), CP_UTF8);
+            if (auto* product = dynamic_cast<ProductPage*>(page.get())) {
+                name += ":" + product->GetPackage()->o;
+            }
+            names.push_back(name);
+        }
+        return names;
+    }
+
+    std::vector<std::string> Flow(std::vector<std::string> offers) const {
+        std::vector<std::string> names = {IsDlm() ? "LanguagePage" : "LanguagePage", "LoadingPage",
+                                          "WelcomePage"};
+        for (const auto& offer : offers) {
+            names.push_back("ProductPage:" + offer);
+        }
+        names.push_back(IsDlm() ? "DownloadPageDLM" : "DownloadPageISV");
+        names.push_back(IsDlm() ? "FinishPageDLM" : "FinishPageISV");
+        return names;
+    }
+
+    void WaitForEvents() {
+        for (const auto& package : config->shownOffers) {
+            package->WaitForPendingEvents();
+        }
+        if (dialog) {
+            for (const auto& page : dialog->Pages()) {
+                if (auto* product = dynamic_cast<ProductPage*>(page.get())) {
+                    product->GetPackage()->WaitForPendingEvents();
+                }
+            }
+        }
+    }
+
+    // The verdicts (event 2, key "13") the service received, in arrival order.
+    static std::vector<std::string> Verdicts() {
+        std::vector<std::string> verdicts;
+        for (const auto& row : service::Events()) {
+            const json event = json::parse(row.at("event").get<std::string>());
+            if (event.at("6") == "2") {
+                verdicts.push_back(event.at("0").get<std::string>() + " " +
+                                   event.at("13").get<std::string>());
+            }
+        }
+        return verdicts;
+    }
+
+    std::shared_ptr<ConfigurationManager> config;
+    std::unique_ptr<CTallwickDlg> dialog;
+    SleepRecorder sleeps;
+    MessageBoxRecorder boxes;
+};
+
+}  // namespace
+
+TEST_F(LoadingFlow, TheResponseDecidesThePages) {
+    const json exclusive = Offer("x1", {{"exc", true}});
+    const json tooBig = Offer("r1", {{"ram", 1ull << 60}});
+    struct Case {
+        const char* name;
+        json response;
+        std::vector<std::string> offers;
+    } cases[] = {
+        {"no offers", Response(json::array()), {}},
+        {"two offers, in response order", Response({Offer("a1"), Offer("b2")}), {"a1", "b2"}},
+        {"the product asks for none", Response({Offer("a1")}, {{"ch", "00xA"}}), {}},
+        {"a ch differing only in case", Response({Offer("a1")}, {{"ch", "00xa"}}), {"a1"}},
+        {"an exclusive first offer ends the list", Response({exclusive, Offer("b2")}), {"x1"}},
+        {"a rejected offer gets no page", Response({tooBig, Offer("b2")}), {"b2"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        service::Reset();
+        json response = c.response;
+        if (!IsDlm()) {
+            response.erase("i");  // the maker's own installer has no product object
+            if (c.response["i"].value("ch", "") == "00xA") {
+                continue;  // without a product there is no ch to ask for none
+            }
+        }
+        Serve(response);
+        Run();
+        EXPECT_EQ(PageNames(), Flow(c.offers));
+        EXPECT_EQ(dialog->CurrentPage(), 2u);
+        dialog.reset();
+    }
+}
+
+TEST_F(LoadingFlow, NoOffersWithoutObjectOAndNoLimitNeeded) {
+    Serve({{"i", {{"ct", "Kestrano Viewer"}, {"cu", "https://localhost/f/viewer.exe"}}}});
+    Run();
+    EXPECT_EQ(PageNames(), Flow({}));
+}
+
+TEST_F(LoadingFlow, RejectedOffersReportTheirVerdictAndLaterOnesAreNotEvaluated) {
+    Serve(Response({Offer("r1", {{"ram", 1ull << 60}}), Offer("x1", {{"exc", true}}),
+                    Offer("never", {{"ram", 1ull << 60}})}));
+    Run();
+    ASSERT_EQ(PageNames(), Flow({"x1"}));
+    dialog.reset();
+    EXPECT_EQ(Verdicts(), std::vector<std::string>{"F-r1 NOT ENOUGH RAM"});
+}
+
+TEST_F(LoadingFlow, AfterLoadingTheWelcomePageShowsWithPicturesInPlace) {
+    json response = Response({Offer("a1"), Offer("b2")});
+    if (IsDlm()) {
+        response["i"]["cl"] = "https://localhost/f/product.png";
+    }
+    Serve(response);
+    Run();
+    ASSERT_EQ(PageNames(), Flow({"a1", "b2"}));
+    EXPECT_TRUE(dialog->Pages().at(2)->IsWindowVisible());
+    if (IsDlm()) {
+        EXPECT_TRUE(config->productImage);
+        EXPECT_EQ(WideToNarrow(config->productTitle), "Kestrano Viewer");
+        EXPECT_EQ(WindowText(*dialog), "Kestrano Viewer Setup");
+    }
+    for (size_t index : {3u, 4u}) {
+        auto* page = dynamic_cast<ProductPage*>(dialog->Pages().at(index).get());
+        ASSERT_TRUE(page);
+        EXPECT_TRUE(page->GetPackage()->image) << page->GetPackage()->o;
+    }
+}
+
+TEST_F(LoadingFlow, ProductValuesGoIntoTheConfiguration) {
+    if (!IsDlm()) {
+        GTEST_SKIP() << "the maker's installer has no product object";
+    }
+    struct Case {
+        json product;
+        const char* cf;
+    } cases[] = {
+        {json::object(), "Kestrano Viewer.exe"},
+        {{{"cf", "viewer-setup.exe"}, {"cp", "https://p.example"}, {"cb", "cb7"}},
+         "viewer-setup.exe"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.cf);
+        Serve(Response(json::array(), c.product));
+        Run();
+        EXPECT_EQ(WideToNarrow(config->cf), c.cf);
+        EXPECT_EQ(WideToNarrow(config->cu), "https://localhost/f/viewer.exe");
+        EXPECT_EQ(config->publisherId, "pub1");
+        EXPECT_EQ(config->countryCode, "US");
+        EXPECT_EQ(WideToNarrow(config->cp), c.product.value("cp", ""));
+        EXPECT_EQ(config->cb, c.product.value("cb", ""));
+        dialog.reset();
+    }
+}
+
+// Every malformed shape ends on the error page in the DLM flavour and goes on
+// without offers in the ISV flavour; nothing crashes, nothing hangs, and no
+// page list is half built.
+TEST_F(LoadingFlow, MalformedConfigurationsEndOnTheErrorPageOrGoOnWithoutOffers) {
+    struct Case {
+        const char* name;
+        json scenario;   // answers of /o
+        bool dlmOnly;    // the shape concerns the product object only
+    } cases[] = {
+        {"empty ct", {{{"body", Response({}, {{"ct", ""}}).dump()}}}, true},
+        {"empty cu", {{{"body", Response({}, {{"cu", ""}}).dump()}}}, true},
+        {"no product", {{{"body", json{{"o", json::array()}}.dump()}}}, true},
+        {"product not an object", {{{"body", json{{"i", "x"}}.dump()}}}, true},
+        {"ct a number", {{{"body", Response({}, {{"ct", 7}}).dump()}}}, true},
+        {"cl mistyped", {{{"body", Response({}, {{"cl", json::array()}}).dump()}}}, true},
+        {"cf mistyped", {{{"body", Response({}, {{"cf", false}}).dump()}}}, true},
+        {"failed request", {{{"status", 500}}, {{"status", 500}}, {{"status", 500}}}, false},
+        {"not JSON", {{{"body", "{\"i\": {\"ct\": "}}}, false},
+        {"not an object", {{{"body", "[1, 2]"}}}, false},
+        {"l mistyped", {{{"body", [] {
+                             json r = Response({});
+                             r["l"] = 5;
+                             return r.dump();
+                         }()}}},
+         false},
+        {"limit missing with offers", {{{"body", [] {
+                                            json r = Response({Offer("a1")});
+                                            r["f"].erase("m");
+                                            return r.dump();
+                                        }()}}},
+         false},
+        {"offer without ad", {{{"body", Response({json{{"ps", Offer("a1")["ps"]}}}).dump()}}},
+         false},
+        {"offer disk a text", {{{"body", Response({Offer("a1", {{"disk", "lots"}})}).dump()}}},
+         false},
+        {"registry rule on a bare software root",
+         {{{"body", Response({Offer("a1", {{"r", {"HKLM\\SOFTWARE"}}})}).dump()}}},
+         false},
+        {"registry value rule not a number",
+         {{{"body",
+            Response({Offer("a1", {{"rvd", {"HKLM\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\"
+                                            "CurrentMajorVersionNumber|ten"}}})})
+                .dump()}}},
+         false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        if (c.dlmOnly && !IsDlm()) {
+            continue;
+        }
+        service::Reset();
+        service::SetScenario({{"path", "/o"}, {"responses", c.scenario}});
+        Run();
+        if (IsDlm()) {
+            ASSERT_EQ(PageNames(), (std::vector<std::string>{"ErrorPage", "LanguagePage",
+                                                             "LoadingPage"}));
+            HWND error = *dialog->GetErrorPage();
+            EXPECT_EQ(ItemText(error, 1036), "Something went wrong");
+            EXPECT_EQ(ItemText(error, 1037), "Please try to download later");
+        } else {
+            EXPECT_EQ(PageNames(), Flow({}));
+        }
+        dialog.reset();
+    }
+}
+
+TEST_F(LoadingFlow, ProductPagesShowTheDisclaimerAndRecordTheAnswer) {
+    std::vector<std::string> opened;
+    ShellOpenHook previous = SetShellOpenHook(
+        [&](const CString& target, const CString&) { opened.push_back(WideToNarrow(target)); });
+    Serve(Response({Offer("a1"), Offer("b2", {{"cp", ""}})}));
+    Run();
+    ASSERT_EQ(PageNames(), Flow({"a1", "b2"}));
+    HWND welcome = *dialog->Pages().at(2);
+    ClickButton(welcome, 1010);
+
+    HWND first = *dialog->Pages().at(3);
+    ASSERT_TRUE(IsWindowVisible(first));
+    const std::string linkName = IsDlm() ? "End User License Agreement" : "End User License Agreement";
+    EXPECT_EQ(ItemText(first, 1042),
+              "When you click \"Accept\", you agree to the installation of \"Offer a1\" and that you "
+              "have read the <a href=\"https://privacy.example/a1\">Privacy Policy</a> and agree to "
+              "the terms of its <a href=\"https://terms.example/a1\">" +
+                  linkName + "</a>. Check \"Add/Remove Programs\" to uninstall.");
+    EXPECT_EQ(ItemText(first, 1021), "Accept");
+    EXPECT_EQ(ItemText(first, 1022), "Decline");
+    // A click on each link opens its address.
+    for (int item : {0, 1}) {
+        LITEM link{};
+        link.mask = LIF_ITEMINDEX | LIF_URL;
+        link.iLink = item;
+        ASSERT_TRUE(SendDlgItemMessageW(first, 1042, LM_GETITEM, 0, reinterpret_cast<LPARAM>(&link)));
+        NMLINK click{};
+        click.hdr = {GetDlgItem(first, 1042), 1042, static_cast<UINT>(NM_CLICK)};
+        click.item = link;
+        SendMessageW(first, WM_NOTIFY, 1042, reinterpret_cast<LPARAM>(&click));
+    }
+    EXPECT_EQ(opened, (std::vector<std::string>{"https://privacy.example/a1",
+                                                "https://terms.example/a1"}));
+    ClickButton(first, 1021);  // Accept
+
+    HWND second = *dialog->Pages().at(4);
+    ASSERT_TRUE(IsWindowVisible(second));
+    ClickButton(second, 1022);  // Decline
+    EXPECT_TRUE(IsWindowVisible(*dialog->Pages().at(5)));
+    SetShellOpenHook(std::move(previous));
+
+    ASSERT_EQ(config->acceptedOffers.size(), 1u);
+    EXPECT_EQ(config->acceptedOffers[0]->o, "a1");
+    ASSERT_EQ(config->shownOffers.size(), 2u);
+    WaitForEvents();
+    std::vector<std::string> declines;
+    for (const auto& row : service::Events()) {
+        const json event = json::parse(row.at("event").get<std::string>());
+        if (event.at("6") == "4") {
+            declines.push_back(event.at("0").get<std::string>());
+        }
+    }
+    EXPECT_EQ(declines, std::vector<std::string>{"F-b2"});
+}
+
+TEST_F(LoadingFlow, QuittingDuringTheLoadingWaitsForTheWorker) {
+    service::SetScenario(
+        {{"path", "/o"}, {"responses", {{{"delay", 1.5}, {"body", Response({}).dump()}}}}});
+    dialog = std::make_unique<CTallwickDlg>();
+    ASSERT_TRUE(dialog->Create(nullptr));
+    ClickButton(*dialog->Pages().at(0), 1010);
+    ASSERT_EQ(dialog->CurrentPage(), 1u);
+    SendMessageW(*dialog, WM_CLOSE, 0, 0);
+    EXPECT_NE(dialog->GetEndResult(), -1);
+    const auto start = std::chrono::steady_clock::now();
+    dialog.reset();
+    EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(800));
+    EXPECT_EQ(service::Requests("/o").size(), 1u);
+}
