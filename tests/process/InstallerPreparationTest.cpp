@@ -4,6 +4,7 @@
 #include "process/ProcessLauncher.h"
 #include "support/ScratchFolder.h"
 #include "support/ZipWriter.h"
+#include "win32/UniqueHandle.h"
 
 namespace {
 
@@ -70,9 +71,9 @@ TEST(PrepareInstaller, StartsTheProgramTheFileSystemListsFirst) {
     const CString program =
         PrepareInstaller(archive.c_str(), ArchiveType::Zip, folder.work.c_str());
     WIN32_FIND_DATAW first{};
-    HANDLE find = FindFirstFileW((folder.work + L"\\offer\\*.exe").c_str(), &first);
-    ASSERT_NE(INVALID_HANDLE_VALUE, find);
-    FindClose(find);
+    const win32::UniqueFindHandle find(
+        FindFirstFileW((folder.work + L"\\offer\\*.exe").c_str(), &first));
+    ASSERT_TRUE(find.valid());
     EXPECT_EQ(folder.work + L"\\offer\\" + first.cFileName, program.str());
     const RunResult run = RunProcess(program, L"4", true);
     EXPECT_EQ(4u, run.first);

@@ -5,6 +5,8 @@
 
 #include <string>
 
+#include "win32/UniqueHandle.h"
+
 // A fresh folder in the temporary folder for one test, removed with all it
 // holds when the test ends (through the shell, not the code under test).
 class ScratchFolder {
@@ -63,13 +65,10 @@ inline bool FileSystemTakesNonAsciiNames() {
         wchar_t temp[MAX_PATH] = {};
         GetTempPathW(MAX_PATH, temp);
         const std::wstring probe = std::wstring(temp) + L"tw-\u00F3\u0436\u4e2d.probe";
-        HANDLE file = CreateFileW(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                  FILE_FLAG_DELETE_ON_CLOSE, nullptr);
-        if (file == INVALID_HANDLE_VALUE) {
-            return false;
-        }
-        CloseHandle(file);
-        return true;
+        const win32::UniqueFileHandle file(CreateFileW(probe.c_str(), GENERIC_WRITE, 0, nullptr,
+                                                       CREATE_ALWAYS, FILE_FLAG_DELETE_ON_CLOSE,
+                                                       nullptr));
+        return file.valid();
     }();
     return takes;
 }
