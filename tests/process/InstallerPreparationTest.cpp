@@ -2,8 +2,10 @@
 
 #include "process/InstallerPreparation.h"
 #include "process/ProcessLauncher.h"
+#include "process/ShellZipExtraction.h"
 #include "support/ScratchFolder.h"
 #include "support/ZipWriter.h"
+#include "win32/UniqueBstr.h"
 #include "win32/UniqueHandle.h"
 
 namespace {
@@ -159,4 +161,26 @@ TEST(FindFirstExe, TakesTheFirstFileAndSkipsFolders) {
     ASSERT_TRUE(WriteFileBytes(folder / L"setup.exe", "x"));
     EXPECT_EQ(L"setup.exe", FindFirstExe(folder.Path().c_str()).str());
     EXPECT_EQ(L"", FindFirstExe((folder / L"missing").c_str()).str());
+}
+
+// Where the shell cannot open the archive (no ZIP folders, as under Wine, or
+// no such file), it reports a failure, so that the archive is unpacked another
+// way instead of being taken for done.
+TEST(ExtractZipWithShell, FailsWhenTheShellCannotOpenEitherSide) {
+    InstallerFolder folder;
+    const std::wstring archive = folder.Archive({{"setup.exe", ProbeBytes()}});
+    const struct {
+        const char* label;
+        std::wstring zip;
+        std::wstring destination;
+    } cases[] = {
+        {"missing archive", folder.work + L"\\missing.zip", folder.work},
+        {"missing destination", archive, folder.work + L"\\missing"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.label);
+        win32::UniqueBstr zip(SysAllocString(c.zip.c_str()));
+        win32::UniqueBstr destination(SysAllocString(c.destination.c_str()));
+        EXPECT_FALSE(ExtractZipWithShell(zip.get(), destination.get()));
+    }
 }
