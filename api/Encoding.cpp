@@ -109,35 +109,10 @@ bool IsHostCharacter(char ch) {
            ch == '_' || ch == '.' || ch == '-';
 }
 
-}  // namespace
-
-// Matches, in one pass and without recursion, the language of
-//   ^((http|https)://)?([\w.-]+)(\.[\w.-]+)+([/?#].*)?$
-// Since the host characters include the dot, the host part matches exactly when
-// it holds a dot that is neither its first nor its last character. The path part
-// starts at the first character that cannot belong to a host and, like the
-// pattern's ".", may hold anything but a line break.
-bool IsValidUrl(const CString& url) {
-    const std::string text = WideToNarrow(url, CP_THREAD_ACP);
-    size_t pos = 0;
-    for (const char* scheme : {"https://", "http://"}) {
-        if (text.compare(0, std::strlen(scheme), scheme) == 0) {
-            pos = std::strlen(scheme);
-            break;
-        }
-    }
-    const size_t hostStart = pos;
-    bool innerDot = false;
-    while (pos < text.size() && IsHostCharacter(text[pos])) {
-        if (text[pos] == '.' && pos > hostStart && pos + 1 < text.size() &&
-            IsHostCharacter(text[pos + 1])) {
-            innerDot = true;
-        }
-        ++pos;
-    }
-    if (!innerDot) {
-        return false;
-    }
+// The rest of an address after its host: nothing, or a slash, question mark or
+// number sign followed by anything but a line break (what the pattern's "."
+// takes).
+bool IsPathPart(const std::string& text, size_t pos) {
     if (pos == text.size()) {
         return true;
     }
@@ -146,6 +121,60 @@ bool IsValidUrl(const CString& url) {
         return false;
     }
     return text.find_first_of("\r\n", pos) == std::string::npos;
+}
+
+// After an http(s) scheme: a host of name characters, with or without a dot,
+// an optional port of up to five digits, then the path part.
+bool IsFullAddressAfterScheme(const std::string& text, size_t pos) {
+    const size_t hostStart = pos;
+    while (pos < text.size() && IsHostCharacter(text[pos])) {
+        ++pos;
+    }
+    if (pos == hostStart) {
+        return false;
+    }
+    if (pos < text.size() && text[pos] == ':') {
+        const size_t portStart = ++pos;
+        while (pos < text.size() && text[pos] >= '0' && text[pos] <= '9') {
+            ++pos;
+        }
+        if (pos == portStart || pos - portStart > 5) {
+            return false;
+        }
+    }
+    return IsPathPart(text, pos);
+}
+
+}  // namespace
+
+// A text that starts with http:// or https:// is a full address whatever its
+// host: the download pages must not put the file base address in front of
+// https://localhost/f/x.exe or of an address with a port. Without a scheme the
+// text must match, in one pass and without recursion, the language of
+//   ^([\w.-]+)(\.[\w.-]+)+([/?#].*)?$
+// which names such as setup.exe (taken as they are) and files/setup.exe (which
+// get the base address in front) rely on. Since the host characters include
+// the dot, the host part matches exactly when it holds a dot that is neither
+// its first nor its last character. The path part starts at the first
+// character that cannot belong to a host. The scheme is matched in lower case
+// only: an upper-case scheme falls to the second form and fails at its colon.
+bool IsValidUrl(const CString& url) {
+    const std::string text = WideToNarrow(url, CP_THREAD_ACP);
+    for (const char* scheme : {"https://", "http://"}) {
+        if (text.compare(0, std::strlen(scheme), scheme) == 0) {
+            return IsFullAddressAfterScheme(text, std::strlen(scheme));
+        }
+    }
+    size_t pos = 0;
+    bool innerDot = false;
+    while (pos < text.size() && IsHostCharacter(text[pos])) {
+        if (text[pos] == '.' && pos > 0 && pos + 1 < text.size() &&
+            IsHostCharacter(text[pos + 1])) {
+            innerDot = true;
+        }
+        ++pos;
+    }
+    return innerDot && IsPathPart(text, pos);
 }
 
 std::vector<int32_t> ParseVersion(const CString& version) {

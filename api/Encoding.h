@@ -19,8 +19,10 @@ std::string AffiliateForCountry(const std::string& countryCode);
 // std::runtime_error when the platform conversion fails.
 std::wstring Utf8ToWide(const std::string& utf8);
 
-// Whether an address is a host name with at least one dot, optionally with an
-// http(s) scheme and a path, rather than a bare path on the file host.
+// Whether an address is complete rather than a path on the file host: any
+// address with an http(s) scheme (a host with or without a dot, an optional
+// port, a path), or, without a scheme, a host name with at least one dot and
+// an optional path.
 bool IsValidUrl(const CString& url);
 
 // Splits a dotted version text such as 10.2.3 into numbers; empty pieces are

@@ -9,6 +9,7 @@
 #include <new>
 #include <vector>
 
+#include "api/SecureProtocols.h"
 #include "api/TallwickException.h"
 #include "win32/WinHttpHandle.h"
 
@@ -64,11 +65,7 @@ bool PostJson(const CString& url, const std::string& body, HeaderList headers,
         win32::UniqueWinHttpHandle connection;
         win32::UniqueWinHttpHandle request;
         if (session) {
-            DWORD protocols = WINHTTP_FLAG_SECURE_PROTOCOL_SSL3 | WINHTTP_FLAG_SECURE_PROTOCOL_TLS1;
-            if (IsAtLeast(6, 1, 1)) {
-                protocols |=
-                    WINHTTP_FLAG_SECURE_PROTOCOL_TLS1_1 | WINHTTP_FLAG_SECURE_PROTOCOL_TLS1_2;
-            }
+            DWORD protocols = WinHttpSecureProtocols();
             if (!::WinHttpSetOption(session.get(), WINHTTP_OPTION_SECURE_PROTOCOLS, &protocols,
                                     sizeof(protocols))) {
                 session.reset();

@@ -5,6 +5,7 @@
 #include <atomic>
 #include <condition_variable>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -32,7 +33,7 @@ struct CmduRecord {
 // One installable item: the main product or an offer from the configuration
 // response. Fields carry the names of the response keys they come from. Held
 // by shared pointers; not copyable or movable (it owns its analytics state).
-class Package {
+class Package : public std::enable_shared_from_this<Package> {
 public:
     // Holds the thread of one analytics send while SendEvent starts it.
     struct EventState {
@@ -65,6 +66,13 @@ public:
 
     // Blocks until every send started so far has finished.
     void WaitForPendingEvents();
+
+    // Fetches the offer image (i below the file base address) in the
+    // background, stores the decoded bitmap in image when bytes arrived, then
+    // calls callback (if any) on the fetch thread. The main product has no
+    // image: callback runs at once. The pending fetch holds the package, which
+    // must be owned by a shared pointer.
+    void DownloadImage(std::function<void()> callback);
 
     std::mutex eventMutex;
     std::condition_variable eventsDone;

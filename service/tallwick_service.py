@@ -17,7 +17,12 @@ A scenario response is an object with the optional members
   "headers" ([[name, value], ...]), "delay" (seconds, at most 30),
   "redirect" (Location; status defaults to 302), "chunks" ([text, ...]: chunked
   transfer encoding), "content_length" ("omit" or an integer to claim instead
-  of the real length), "cut" (send only this many body bytes, then close).
+  of the real length), "cut" (send only this many body bytes, then close),
+  "body_size" (a body of this many bytes, byte i being i % 251, in place of
+  "body"), "pace" ([bytes, seconds]: send the body in blocks of that many bytes
+  with that pause after each), "stall" (seconds, at most 60: after the headers
+  and the body, or its first "cut" bytes, wait this long before closing), "drop"
+  (true: close the connection without any answer).
 Responses are used in order, one per request to that path; after the last,
 the path answers with its default behaviour again.
 """
@@ -38,8 +43,9 @@ from urllib.parse import urlsplit, parse_qs
 
 MAX_DELAY = 30.0
 MAX_BODY = 16 * 1024 * 1024
+MAX_STALL = 60.0
 SCENARIO_KEYS = {"status", "body", "body_hex", "headers", "delay", "redirect", "chunks",
-                 "content_length", "cut"}
+                 "content_length", "cut", "body_size", "pace", "stall", "drop"}
 
 DEFAULT_CONFIGURATION = {
     "l": "US",
@@ -172,6 +178,22 @@ def validate_response(r, n):
     cut = r.get("cut")
     if cut is not None and (not isinstance(cut, int) or isinstance(cut, bool) or cut < 0):
         raise ControlError(where + ".cut must be a non-negative integer")
+    size = r.get("body_size")
+    if size is not None and (not isinstance(size, int) or isinstance(size, bool)
+                             or not 0 <= size <= MAX_BODY):
+        raise ControlError(where + ".body_size must be an integer from 0 to %d" % MAX_BODY)
+    pace = r.get("pace")
+    if pace is not None and not (
+            isinstance(pace, list) and len(pace) == 2
+            and isinstance(pace[0], int) and not isinstance(pace[0], bool) and pace[0] > 0
+            and isinstance(pace[1], (int, float)) and not isinstance(pace[1], bool)
+            and 0 <= pace[1] <= 1):
+        raise ControlError(where + ".pace must be [bytes > 0, seconds from 0 to 1]")
+    stall = r.get("stall", 0)
+    if not isinstance(stall, (int, float)) or isinstance(stall, bool) or not 0 <= stall <= MAX_STALL:
+        raise ControlError(where + ".stall must be a number of seconds from 0 to %g" % MAX_STALL)
+    if "drop" in r and not isinstance(r["drop"], bool):
+        raise ControlError(where + ".drop must be true or false")
 
 
 class Handler(BaseHTTPRequestHandler):
@@ -308,9 +330,14 @@ class Handler(BaseHTTPRequestHandler):
         delay = r.get("delay", 0)
         if delay:
             time.sleep(delay)
+        if r.get("drop"):
+            self.close_connection = True
+            return
         status = r.get("status", 302 if "redirect" in r else 200)
         if "body_hex" in r:
             data = binascii.unhexlify(r["body_hex"])
+        elif "body_size" in r:
+            data = bytes(i % 251 for i in range(r["body_size"]))
         else:
             data = r.get("body", "").encode("utf-8")
         self.send_response(status)
@@ -339,11 +366,29 @@ class Handler(BaseHTTPRequestHandler):
         if cut is not None:
             data = data[:cut]
         if cut is not None or (isinstance(cl, int) and cl != len(data)):
+            # Said aloud, so that no client keeps the connection for another
+            # request (bytes beyond the claimed length would answer it).
             self.close_connection = True
+            self.send_header("Connection", "close")
         self.end_headers()
         if self.command != "HEAD":
-            self.wfile.write(data)
+            self.write_body(data, r.get("pace"))
         self.wfile.flush()
+        stall = r.get("stall", 0)
+        if stall:
+            time.sleep(stall)
+            self.close_connection = True
+
+    def write_body(self, data, pace):
+        if not pace:
+            self.wfile.write(data)
+            return
+        block, pause = pace
+        for start in range(0, len(data), block):
+            self.wfile.write(data[start:start + block])
+            self.wfile.flush()
+            if pause:
+                time.sleep(pause)
 
 
 class Server(ThreadingHTTPServer):

@@ -63,7 +63,7 @@ TEST(Utf8ToWide, ConvertsAndReplacesInvalidSequences) {
     EXPECT_EQ(Utf8ToWide(std::string("a\0b", 3)), std::wstring(L"a\0b", 3));
 }
 
-TEST(IsValidUrl, AcceptsHostNamesWithADotAndRejectsTheRest) {
+TEST(IsValidUrl, AcceptsFullAddressesAndHostNamesWithADot) {
     const struct {
         const wchar_t* url;
         bool expected;
@@ -73,12 +73,23 @@ TEST(IsValidUrl, AcceptsHostNamesWithADotAndRejectsTheRest) {
         {L"files.example.com/a?b#c", true},
         {L"cdn.example.com?x=1", true},
         {L"localhost", false},
-        {L"https://localhost/setup.exe", false},
+        {L"https://localhost/setup.exe", true},
         {L"setup.exe", true},  // a name with a dot is taken for a host
         {L"/f/setup.exe", false},
         {L"https://", false},
         {L"HTTPS://files.example.com", false},
-        {L"https://files.example.com:8443/x", false},
+        {L"https://files.example.com:8443/x", true},
+        // A scheme makes a full address whatever the host; without one the
+        // first name needs a dot.
+        {L"http://localhost:8780/f/x.exe", true},
+        {L"https://localhost", true},
+        {L"files/setup.exe", false},
+        {L"localhost:8780/f/x.exe", false},
+        {L"https://:8443/x", false},
+        {L"https://localhost:/x", false},
+        {L"https://localhost:123456/x", false},
+        {L"https://files example.com", false},
+        {L"https://localhost/a\nb", false},
         {L"files example.com", false},
         {L"", false},
     };

@@ -22,6 +22,14 @@ TEST(ReferenceServiceTest, RefusesBadControlInputAndStaysUp) {
         {L"POST", L"/_control/scenario", "{\"path\":\"/o\",\"responses\":[{\"colour\":1}]}",
          "unknown members"},
         {L"POST", L"/_control/scenario", "[{\"path\":\"/o\",\"responses\":[]},7]", "object"},
+        {L"POST", L"/_control/scenario", "{\"path\":\"/f/x\",\"responses\":[{\"body_size\":-1}]}",
+         "body_size"},
+        {L"POST", L"/_control/scenario", "{\"path\":\"/f/x\",\"responses\":[{\"pace\":[0,0.1]}]}",
+         "pace"},
+        {L"POST", L"/_control/scenario", "{\"path\":\"/f/x\",\"responses\":[{\"stall\":600}]}",
+         "stall"},
+        {L"POST", L"/_control/scenario", "{\"path\":\"/f/x\",\"responses\":[{\"drop\":1}]}",
+         "drop"},
         {L"GET", L"/_control/nothing", "", "unknown control request"},
     };
     for (const auto& c : cases) {

@@ -96,6 +96,7 @@ std::vector<RecordedRequest> Requests(const std::string& path) {
         request.method = entry.at("method").get<std::string>();
         request.path = entry.at("path").get<std::string>();
         request.target = entry.at("target").get<std::string>();
+        request.scheme = entry.value("scheme", "");
         for (const auto& header : entry.at("headers")) {
             request.headers.emplace_back(header.at(0).get<std::string>(),
                                          header.at(1).get<std::string>());

@@ -17,6 +17,7 @@ struct RecordedRequest {
     std::string method;
     std::string path;                                          // without the query
     std::string target;                                        // as sent on the request line
+    std::string scheme;                                        // "https" or "http"
     std::vector<std::pair<std::string, std::string>> headers;  // in arrival order
     std::string body;                                          // exact bytes
 };

@@ -1,0 +1,88 @@
+// The WinINet file transfer, the download manager's second engine. wininet.h
+// cannot share a translation unit with winhttp.h.
+#include <windows.h>
+#include <wininet.h>
+
+#include <stdexcept>
+#include <vector>
+
+#include "download/DownloadManager.h"
+#include "download/TargetFile.h"
+#include "download/TransferError.h"
+#include "download/TransferProgress.h"
+#include "win32/WinInetHandle.h"
+
+namespace {
+
+const DWORD kReadBlock = 4096;
+
+}  // namespace
+
+DownloadManager::Result DownloadManager::DownloadWithWinInet(const CString& url, HWND window,
+                                                             const CString& fileName,
+                                                             bool useWorkFolder) {
+    Result result(false, CString());
+    try {
+        const CString path = PrepareTarget(url, fileName, useWorkFolder);
+        TargetFile file(path);
+        // Declared in this order so that the URL handle closes first.
+        win32::UniqueWinInetHandle internet(
+            ::InternetOpenW(L"", INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
+        if (!internet) {
+            ThrowSystemError(L"Failed to initialize WinINet:: %d - %s", ::GetLastError());
+        }
+        // WinINet follows redirects itself.
+        win32::UniqueWinInetHandle resource(
+            ::InternetOpenUrlW(internet.get(), url, nullptr, 0, INTERNET_FLAG_RELOAD, 0));
+        if (!resource) {
+            ThrowSystemError(L"Failed to open URL:: %d - %s", ::GetLastError());
+        }
+        DWORD status = 0;
+        DWORD size = sizeof(status);
+        if (!::HttpQueryInfoW(resource.get(), HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER,
+                              &status, &size, nullptr)) {
+            ThrowSystemError(L"Failed to query HTTP status code: %d - %s", ::GetLastError());
+        }
+        if (status != 200) {
+            CString text;
+            text.Format(L"Server returned status code: HTTP %d - %s", static_cast<int>(status),
+                        FormatSystemError(::GetLastError()).GetString());
+            ThrowTransferError(text);
+        }
+        DWORD length = 0;
+        size = sizeof(length);
+        const bool lengthKnown =
+            ::HttpQueryInfoW(resource.get(), HTTP_QUERY_CONTENT_LENGTH | HTTP_QUERY_FLAG_NUMBER,
+                             &length, &size, nullptr) != FALSE;
+        if (!lengthKnown) {
+            PostLengthUnknown(window);
+        }
+        if (!file.IsOpen()) {
+            ThrowSystemError(L"Failed to open file for writing: %d - %s", file.OpenError());
+        }
+        TransferProgress progress(window, lengthKnown ? length : 0);
+        // A failed read ends the body like its end does; only the length
+        // check below can tell that bytes are missing.
+        std::vector<char> block(kReadBlock);
+        DWORD read = 0;
+        while (::InternetReadFile(resource.get(), block.data(), kReadBlock, &read) && read > 0) {
+            file.Write(block.data(), read);
+            progress.Add(read);
+        }
+        file.Close();
+        if (lengthKnown) {
+            uint64_t fileLength = 0;
+            DWORD error = 0;
+            if (!ReadFileLength(path, fileLength, error)) {
+                ThrowSystemError(L"Failed to open downloaded file: %d - %s", error);
+            }
+            CheckComplete(length, fileLength);
+        }
+        downloadedPath = path;
+        progress.Finish();
+        result.first = true;
+    } catch (const std::exception& error) {
+        result.second = L" [WININET] " + TransferErrorText(error);
+    }
+    return result;
+}
