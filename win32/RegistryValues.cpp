@@ -57,16 +57,17 @@ DWORD GetValueType(HKEY key, const CString& name) {
 }
 
 CString ReadStringValue(HKEY key, const CString& subKey, const CString& name) {
+    // Without RRF_NOEXPAND a REG_EXPAND_SZ value would be expanded and then
+    // pass as REG_SZ; only true REG_SZ values are read here.
+    const DWORD flags = RRF_RT_REG_SZ | RRF_NOEXPAND;
     DWORD size = 0;
-    LONG status =
-        ::RegGetValueW(key, SubKeyOrNull(subKey), name, RRF_RT_REG_SZ, nullptr, nullptr, &size);
+    LONG status = ::RegGetValueW(key, SubKeyOrNull(subKey), name, flags, nullptr, nullptr, &size);
     if (status != ERROR_SUCCESS) {
         throw RegistryError("Cannot read string from registry", status);
     }
     std::wstring text(size / sizeof(wchar_t) + 1, L'\0');
     size = static_cast<DWORD>(text.size() * sizeof(wchar_t));
-    status =
-        ::RegGetValueW(key, SubKeyOrNull(subKey), name, RRF_RT_REG_SZ, nullptr, &text[0], &size);
+    status = ::RegGetValueW(key, SubKeyOrNull(subKey), name, flags, nullptr, &text[0], &size);
     if (status != ERROR_SUCCESS) {
         throw RegistryError("Cannot read string from registry", status);
     }
