@@ -19,28 +19,34 @@ const wchar_t kAppPaths[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App 
 class ApplicationChecksTest : public CheckerTest {};
 
 TEST_F(ApplicationChecksTest, ProgramsThatMustNotRun) {
-    struct Case {
-        const wchar_t* running;
+    struct Rule {
         json a;
         bool rejects;
+    };
+    struct Case {
+        const wchar_t* running;
+        std::vector<Rule> rules;
     } cases[] = {
-        {L"chrome.exe", {"chrome"}, true},
-        {L"chrome.exe", {"Chrome.EXE"}, true},
-        {L"chrome.exe", {"chrom"}, false},
-        {L"chrome.exe", {"other.exe", "chrome.exe"}, true},
+        {L"chrome.exe",
+         {{{"chrome"}, true},
+          {{"Chrome.EXE"}, true},
+          {{"chrom"}, false},
+          {{"other.exe", "chrome.exe"}, true}}},
         // A process name with more dots loses its last part only.
-        {L"chrome.exe.bak", {"chrome.exe"}, true},
-        {L"my.app.exe", {"my.app"}, true},
-        {L"x.y.z", {"x"}, false},
-        {L"x.y.z", {"x.y"}, true},
+        {L"chrome.exe.bak", {{{"chrome.exe"}, true}, {{"chrome"}, false}}},
+        {L"my.app.exe", {{{"my.app"}, true}}},
+        {L"x.y.z", {{{"x"}, false}, {{"x.y"}, true}}},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(WideToNarrow(c.running) + " " + c.a.dump());
-        service::Reset();
         RunningProgram program(c.running);
-        const Outcome outcome = Evaluate({{"a", c.a}});
-        EXPECT_EQ(!c.rejects, outcome.accepted);
-        EXPECT_EQ(c.rejects ? Verdicts{"APPLICATION RUNNING"} : Verdicts{}, outcome.verdicts);
+        for (const auto& rule : c.rules) {
+            SCOPED_TRACE(WideToNarrow(c.running) + " " + rule.a.dump());
+            service::Reset();
+            const Outcome outcome = Evaluate({{"a", rule.a}});
+            EXPECT_EQ(!rule.rejects, outcome.accepted);
+            EXPECT_EQ(rule.rejects ? Verdicts{"APPLICATION RUNNING"} : Verdicts{},
+                      outcome.verdicts);
+        }
     }
 }
 
@@ -168,20 +174,32 @@ TEST_F(ApplicationChecksTest, ChromeFromEachPlaceItCanBeFoundIn) {
         std::unique_ptr<ChromeFile> file;
         c.setup(file, keys);
         struct Wanted {
+            const char* name;
             json ps;
+            bool requires;
+            bool excludes;
             Verdicts verdicts;
         } wanted[] = {
-            {{{"requiresChrome", true}}, c.found ? Verdicts{} : Verdicts{"NO CHROME"}},
-            {{{"excludesChrome", true}}, c.found ? Verdicts{"HAVE CHROME"} : Verdicts{}},
-            {{{"requiresChrome", true}, {"excludesChrome", true}},
-             {c.found ? "HAVE CHROME" : "NO CHROME"}},
-            {{{"x", 12}}, c.found ? Verdicts{} : Verdicts{"NO CHROME"}},
-            {{{"x", 13}}, c.found ? Verdicts{"HAVE CHROME"} : Verdicts{}},
+            {"required", json::object(), true, false, c.found ? Verdicts{} : Verdicts{"NO CHROME"}},
+            {"excluded", json::object(), false, true,
+             c.found ? Verdicts{"HAVE CHROME"} : Verdicts{}},
+            {"both", json::object(), true, true, {c.found ? "HAVE CHROME" : "NO CHROME"}},
+            // The response sets these through its presets.
+            {"preset 2", {{"x", 2}}, false, false, c.found ? Verdicts{} : Verdicts{"NO CHROME"}},
+            {"preset 12", {{"x", 12}}, false, false, c.found ? Verdicts{} : Verdicts{"NO CHROME"}},
+            {"preset 13",
+             {{"x", 13}},
+             false,
+             false,
+             c.found ? Verdicts{"HAVE CHROME"} : Verdicts{}},
         };
         for (const auto& w : wanted) {
-            SCOPED_TRACE(w.ps.dump());
+            SCOPED_TRACE(w.name);
             service::Reset();
-            const Outcome outcome = Evaluate(w.ps);
+            auto offer = Offer("chrome", w.ps);
+            offer->requiresChrome = offer->requiresChrome || w.requires;
+            offer->excludesChrome = offer->excludesChrome || w.excludes;
+            const Outcome outcome = Evaluate(offer);
             EXPECT_EQ(w.verdicts.empty(), outcome.accepted);
             EXPECT_EQ(w.verdicts, outcome.verdicts);
         }
@@ -212,7 +230,9 @@ TEST_F(ApplicationChecksTest, InternetExplorerFromVersion9) {
         ScopedRegistryKeys keys;
         c.setup(keys);
         service::Reset();
-        const Outcome outcome = Evaluate({{"checksIeVersion", true}});
+        auto offer = Offer("ie", json::object());
+        offer->checksIeVersion = true;
+        const Outcome outcome = Evaluate(offer);
         EXPECT_EQ(!c.old, outcome.accepted);
         EXPECT_EQ(c.old ? Verdicts{"OLD IE VERSION"} : Verdicts{}, outcome.verdicts);
     }

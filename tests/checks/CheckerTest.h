@@ -53,8 +53,11 @@ protected:
 
     // One offer with these requirements, checked by a checker of its own.
     Outcome Evaluate(const nlohmann::json& ps, const std::string& id = "offer") {
+        return Evaluate(Offer(id, ps));
+    }
+    Outcome Evaluate(const std::shared_ptr<Package>& offer) {
         PackageChecker checker(10);
-        return Run(checker, Offer(id, ps));
+        return Run(checker, offer);
     }
 
     static std::vector<std::string> VerdictsOf(const std::string& offerId) {

@@ -119,9 +119,13 @@ protected:
     }
 
     void ExpectOnlyTheEarliestVerdict(bool system64) {
+        // The browser requirements have no key of their own: they are set
+        // on the package, as a preset of the response would.
         struct Failure {
             json ps;
             const char* verdict;
+            bool requiresChrome = false;
+            bool checksIeVersion = false;
         };
         const json cmdu = json::array({{{"utr", "hkey_current_user"},
                                         {"utk", "software\\tallwickorder"},
@@ -141,8 +145,8 @@ protected:
             {{{"a", {selfName}}}, "APPLICATION RUNNING"},
             {{{"iapp", {"tallwick-not-installed.exe"}}}, "REGISTRY INCLUDE APP NOT FOUND"},
             {{{"cmdu", cmdu}}, "MIN DAYS UNINSTALL CHECKER"},
-            {{{"requiresChrome", true}}, "NO CHROME"},
-            {{{"checksIeVersion", true}}, "OLD IE VERSION"},
+            {json::object(), "NO CHROME", true},
+            {json::object(), "OLD IE VERSION", false, true},
         };
         if (system64) {
             // A 64-bit system meets the requirement: the step cannot fail here.
@@ -153,10 +157,17 @@ protected:
         for (size_t first = 0; first < failures.size(); ++first) {
             SCOPED_TRACE(failures[first].verdict);
             json ps = {{"v", 7}};
+            bool requiresChrome = false;
+            bool checksIeVersion = false;
             for (size_t step = first; step < failures.size(); ++step) {
                 ps.update(failures[step].ps);
+                requiresChrome = requiresChrome || failures[step].requiresChrome;
+                checksIeVersion = checksIeVersion || failures[step].checksIeVersion;
             }
-            const Outcome outcome = Run(checker, Offer("step-" + std::to_string(first), ps));
+            auto offer = Offer("step-" + std::to_string(first), ps);
+            offer->requiresChrome = requiresChrome;
+            offer->checksIeVersion = checksIeVersion;
+            const Outcome outcome = Run(checker, offer);
             EXPECT_FALSE(outcome.accepted);
             EXPECT_FALSE(outcome.limitReached);
             EXPECT_EQ(Verdicts{failures[first].verdict}, outcome.verdicts);
@@ -251,6 +262,7 @@ TEST_F(PipelineTest, UnreadableRuleValuesEndTheRun) {
         }
         PackageChecker checker(10);
         auto offer = Offer("bad", c.ps);
+        offer->checksIeVersion = c.ieVersion != nullptr;
         bool limitReached = false;
         try {
             checker.Check(offer, limitReached);

@@ -8,6 +8,7 @@
 #include "api/OsVersion.h"
 #include "support/ScopedRegistryKeys.h"
 #include "win32/ProcessArchitecture.h"
+#include "win32/UniqueHandle.h"
 
 namespace {
 
@@ -96,6 +97,78 @@ TEST_F(SystemRequirementsTest, AnUnreadableClockRejectsUntilItCanBeReadAgain) {
     // The failure was not kept: the next offer measures again.
     EXPECT_TRUE(Run(checker, Offer("readable", {{"cpu", 1}, {"v", 2}})).accepted);
     EXPECT_TRUE(VerdictsOf("readable").empty());
+}
+
+// Takes the processor key away for a moment and puts it back as it was: a
+// volatile key, like the rest of the hardware description.
+class MissingProcessorKey {
+public:
+    MissingProcessorKey() {
+        win32::UniqueRegKey key;
+        if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kProcessorKey, 0, KEY_READ | KEY_WOW64_64KEY,
+                          key.receive()) != ERROR_SUCCESS) {
+            key.release();
+            ADD_FAILURE() << "no processor key";
+            return;
+        }
+        for (DWORD index = 0;; ++index) {
+            wchar_t name[256];
+            DWORD nameLength = 256;
+            BYTE data[1024];
+            DWORD size = sizeof(data);
+            DWORD type = 0;
+            if (RegEnumValueW(key.get(), index, name, &nameLength, nullptr, &type, data, &size) !=
+                ERROR_SUCCESS) {
+                break;
+            }
+            values.push_back(
+                {std::wstring(name, nameLength), type, std::vector<BYTE>(data, data + size)});
+        }
+        key.reset();
+        removed =
+            RegDeleteKeyExW(HKEY_LOCAL_MACHINE, kProcessorKey, KEY_WOW64_64KEY, 0) == ERROR_SUCCESS;
+        EXPECT_TRUE(removed) << "cannot remove the processor key";
+    }
+    ~MissingProcessorKey() {
+        if (!removed) {
+            return;
+        }
+        win32::UniqueRegKey key;
+        if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, kProcessorKey, 0, nullptr, REG_OPTION_VOLATILE,
+                            KEY_WRITE | KEY_WOW64_64KEY, nullptr, key.receive(),
+                            nullptr) != ERROR_SUCCESS) {
+            key.release();
+            ADD_FAILURE() << "cannot restore the processor key";
+            return;
+        }
+        for (const auto& value : values) {
+            RegSetValueExW(key.get(), value.name.c_str(), 0, value.type, value.data.data(),
+                           static_cast<DWORD>(value.data.size()));
+        }
+    }
+    MissingProcessorKey(const MissingProcessorKey&) = delete;
+    MissingProcessorKey& operator=(const MissingProcessorKey&) = delete;
+
+private:
+    struct Value {
+        std::wstring name;
+        DWORD type;
+        std::vector<BYTE> data;
+    };
+    std::vector<Value> values;
+    bool removed = false;
+};
+
+TEST_F(SystemRequirementsTest, AMissingProcessorKeyRejectsUntilItIsBack) {
+    const uint64_t clock = ProcessorMhz();
+    PackageChecker checker(10);
+    {
+        MissingProcessorKey missing;
+        EXPECT_EQ(Verdicts{"CPU CHECK FAILED: Couldn't open registry"},
+                  Run(checker, Offer("missing", {{"cpu", 1}, {"v", 1}})).verdicts);
+    }
+    EXPECT_EQ(clock, ProcessorMhz());
+    EXPECT_TRUE(Run(checker, Offer("back", {{"cpu", clock}, {"v", 2}})).accepted);
 }
 
 TEST_F(SystemRequirementsTest, WindowsVersionCodesAgainstThePrefixVersion) {
