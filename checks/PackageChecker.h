@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <set>
@@ -10,6 +11,7 @@
 #include <vector>
 
 #include "framework/CString.h"
+#include "win32/UniqueHandle.h"
 
 class Package;
 
@@ -88,9 +90,15 @@ private:
     int32_t acceptedCount = 0;
     const int32_t maxOffers;
 
-    // Root key -> view flags -> software key name -> its sub-keys, lower case.
-    // An empty set has not been filled yet.
-    std::map<HKEY, std::map<REGSAM, std::map<std::wstring, std::set<std::wstring>>>> subkeyCache;
+    // One software key of one root and view: the names of its sub-keys, lower
+    // case (an empty set has not been filled yet), and the key itself, kept
+    // open for the run so that each lookup below it costs one open.
+    struct SoftwareKey {
+        std::set<std::wstring, std::less<>> subkeys;
+        win32::UniqueRegKey key;
+    };
+    // Root key -> view flags -> software key name -> that key.
+    std::map<HKEY, std::map<REGSAM, std::map<std::wstring, SoftwareKey>>> subkeyCache;
 
     uint64_t freeDiskMiB = 0;
     bool diskMeasured = false;

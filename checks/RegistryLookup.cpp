@@ -1,6 +1,7 @@
 // Key existence and value reads for the registry rules, with the run's cache
 // of the sub-keys directly below each software root.
-#include <algorithm>
+#include <string_view>
+#include <vector>
 
 #include "checks/PackageChecker.h"
 #include "win32/RegistryError.h"
@@ -10,32 +11,35 @@
 
 namespace {
 
-bool StartsWithSoftwarePrefix(const std::wstring& path) {
-    return std::any_of(win32::SoftwarePrefixes.begin(), win32::SoftwarePrefixes.end(),
-                       [&path](const std::wstring& prefix) {
-                           return path.compare(0, prefix.size(), prefix) == 0;
-                       });
-}
+// The root key and the software key name that each of SoftwarePrefixes
+// stands for, worked out once: KeyExists runs for every candidate path.
+struct PrefixParts {
+    HKEY root;
+    std::wstring softwareName;
+};
 
-// The text after the second backslash: the path below root\software.
-std::wstring BelowSoftwareKey(const std::wstring& path) {
-    const size_t first = path.find(L'\\');
-    const size_t second = first == std::wstring::npos ? first : path.find(L'\\', first + 1);
-    return second == std::wstring::npos ? std::wstring() : path.substr(second + 1);
+const PrefixParts& PartsOf(const std::wstring* prefix) {
+    static const std::vector<PrefixParts> table = [] {
+        std::vector<PrefixParts> parts;
+        for (const std::wstring& text : win32::SoftwarePrefixes) {
+            const size_t rootLength = text.find(L'\\');
+            parts.push_back({win32::RootKeys.at(text.substr(0, rootLength)),
+                             text.substr(rootLength + 1, text.size() - rootLength - 2)});
+        }
+        return parts;
+    }();
+    return table[static_cast<size_t>(prefix - win32::SoftwarePrefixes.data())];
 }
 
 }  // namespace
 
 bool PackageChecker::KeyExists(const CString& path) {
-    if (!StartsWithSoftwarePrefix(path.str())) {
+    const std::wstring* prefix = win32::SoftwarePrefixOf(path.str());
+    if (!prefix) {
         const auto parts = win32::SplitAtFirstSeparator(path);
         const HKEY root = win32::RootKeys.at(parts.first.str());
-        try {
-            const win32::UniqueRegKey key = win32::OpenRegistryKey(root, parts.second, KEY_READ);
-            return true;
-        } catch (const win32::RegistryError&) {
-            return false;
-        }
+        win32::UniqueRegKey key;
+        return win32::TryOpenRegistryKey(root, parts.second, KEY_READ, key) == ERROR_SUCCESS;
     }
 
     CString rewritten = path;
@@ -43,19 +47,19 @@ bool PackageChecker::KeyExists(const CString& path) {
     if (win32::SelectRegistryView(rewritten, view)) {
         return false;
     }
-    // The cache is keyed by the path as given; SelectRegistryView has already
-    // refused paths without a component below the software key.
-    const std::vector<std::wstring> components = win32::SplitPathComponents(path.str());
-    const HKEY root = win32::RootKeys.at(components[0]);
-    const std::wstring& softwareName = components[1];
+    // The prefix is the root and the software key; the cache is keyed by them
+    // as the path gives them, and the rewritten path starts with the same prefix.
+    const HKEY root = PartsOf(prefix).root;
+    const std::wstring& softwareName = PartsOf(prefix).softwareName;
 
-    std::set<std::wstring>& subkeys = subkeyCache[root][view][softwareName];
-    if (subkeys.empty()) {
+    SoftwareKey& software = subkeyCache[root][view][softwareName];
+    if (software.subkeys.empty()) {
         try {
-            win32::UniqueRegKey software =
-                win32::OpenRegistryKey(root, CString(softwareName), KEY_READ | view);
-            for (const CString& name : win32::EnumerateSubkeys(software.get())) {
-                subkeys.insert(name.str());
+            if (!software.key) {
+                software.key = win32::OpenRegistryKey(root, CString(softwareName), KEY_READ | view);
+            }
+            for (const CString& name : win32::EnumerateSubkeys(software.key.get())) {
+                software.subkeys.insert(name.str());
             }
         } catch (const win32::RegistryError&) {
             return false;
@@ -64,20 +68,15 @@ bool PackageChecker::KeyExists(const CString& path) {
 
     // Most rules name products that are not installed: an absent first
     // component answers without opening anything.
-    const std::wstring below = BelowSoftwareKey(rewritten.str());
-    const std::wstring first = below.substr(0, below.find(L'\\'));
-    if (subkeys.count(first) == 0) {
+    const std::wstring_view below = std::wstring_view(rewritten.str()).substr(prefix->size());
+    if (software.subkeys.count(below.substr(0, below.find(L'\\'))) == 0) {
         return false;
     }
-    try {
-        win32::UniqueRegKey software =
-            win32::OpenRegistryKey(root, CString(softwareName), KEY_READ | view);
-        const win32::UniqueRegKey key =
-            win32::OpenRegistryKey(software.get(), CString(below), KEY_READ | view);
-        return true;
-    } catch (const win32::RegistryError&) {
-        return false;
-    }
+    // Failed opens are the common answer here; they are not worth an exception.
+    win32::UniqueRegKey key;
+    const CString subKey(below.data(), static_cast<int>(below.size()));
+    return win32::TryOpenRegistryKey(software.key.get(), subKey, KEY_READ | view, key) ==
+           ERROR_SUCCESS;
 }
 
 bool PackageChecker::ReadValueAsString(const CString& root, const CString& subKey,

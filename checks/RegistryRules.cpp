@@ -7,7 +7,6 @@
 #include "checks/ReportCheckFailure.h"
 #include "checks/ValueDataMatches.h"
 #include "checks/Verdicts.h"
-#include "win32/RegistryError.h"
 #include "win32/RegistryKey.h"
 #include "win32/RegistryPaths.h"
 #include "win32/RegistryValues.h"
@@ -23,11 +22,9 @@ win32::UniqueRegKey OpenCandidateKey(CString path) {
     }
     const auto parts = win32::SplitAtFirstSeparator(path);
     const HKEY root = win32::RootKeys.at(parts.first.str());
-    try {
-        return win32::OpenRegistryKey(root, parts.second, access);
-    } catch (const win32::RegistryError&) {
-        return win32::UniqueRegKey();
-    }
+    win32::UniqueRegKey key;
+    (void)win32::TryOpenRegistryKey(root, parts.second, access, key);
+    return key;
 }
 
 }  // namespace

@@ -4,11 +4,19 @@
 
 namespace win32 {
 
+LONG TryOpenRegistryKey(HKEY parent, const CString& subKey, REGSAM access, UniqueRegKey& key) {
+    HKEY opened = nullptr;
+    const LONG status = ::RegOpenKeyExW(parent, subKey, 0, access, &opened);
+    if (status == ERROR_SUCCESS) {
+        key.reset(opened);
+    }
+    return status;
+}
+
 UniqueRegKey OpenRegistryKey(HKEY parent, const CString& subKey, REGSAM access) {
     UniqueRegKey key;
-    const LONG status = ::RegOpenKeyExW(parent, subKey, 0, access, key.receive());
+    const LONG status = TryOpenRegistryKey(parent, subKey, access, key);
     if (status != ERROR_SUCCESS) {
-        key.release();  // nothing was opened; never close what the call may have left
         throw RegistryError("Cannot open registry key: RegOpenKeyEx failed.", status);
     }
     return key;

@@ -12,4 +12,9 @@ namespace win32 {
 // the call's status.
 [[nodiscard]] UniqueRegKey OpenRegistryKey(HKEY parent, const CString& subKey, REGSAM access);
 
+// The same without the exception, for lookups where a missing key is the
+// common answer: returns the call's status and sets key only on success.
+[[nodiscard]] LONG TryOpenRegistryKey(HKEY parent, const CString& subKey, REGSAM access,
+                                      UniqueRegKey& key);
+
 }  // namespace win32

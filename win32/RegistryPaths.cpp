@@ -1,6 +1,7 @@
 #include "win32/RegistryPaths.h"
 
 #include <stdexcept>
+#include <string_view>
 
 #include "win32/ProcessArchitecture.h"
 
@@ -94,34 +95,28 @@ std::pair<CString, CString> SplitAtLastSeparator(const CString& path) {
     return {CString(text.substr(0, separator)), CString(text.substr(separator + 1))};
 }
 
-std::vector<std::wstring> SplitPathComponents(const std::wstring& path) {
-    std::vector<std::wstring> components;
-    size_t start = 0;
-    while (start < path.size()) {
-        size_t separator = path.find(L'\\', start);
-        if (separator == std::wstring::npos) {
-            separator = path.size();
+const std::wstring* SoftwarePrefixOf(const std::wstring& path) {
+    for (const std::wstring& prefix : SoftwarePrefixes) {
+        if (StartsWith(path, prefix)) {
+            return &prefix;
         }
-        components.push_back(path.substr(start, separator - start));
-        start = separator + 1;
     }
-    return components;
+    return nullptr;
 }
 
 bool SelectRegistryView(CString& path, REGSAM& view) {
     const std::wstring& text = path.str();
-    bool underSoftware = false;
-    for (const std::wstring& prefix : SoftwarePrefixes) {
-        underSoftware = underSoftware || StartsWith(text, prefix);
-    }
-    if (!underSoftware) {
+    const std::wstring* prefix = SoftwarePrefixOf(text);
+    if (!prefix) {
         return false;
     }
-    const std::vector<std::wstring> components = SplitPathComponents(text);
-    if (components.size() < 3) {
+    // The prefix holds the root and the software key: a third component is
+    // whatever follows it, up to the next backslash.
+    if (text.size() == prefix->size()) {
         throw std::out_of_range("registry path has no key below the software root");
     }
-    if (components[2] == L"wow6432node") {
+    const std::wstring_view rest = std::wstring_view(text).substr(prefix->size());
+    if (rest.substr(0, rest.find(L'\\')) == L"wow6432node") {
         if (!IsSystem64()) {
             return true;
         }

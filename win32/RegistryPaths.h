@@ -43,9 +43,8 @@ std::pair<CString, CString> SplitAtFirstSeparator(const CString& path);
 // The same at the last backslash.
 std::pair<CString, CString> SplitAtLastSeparator(const CString& path);
 
-// The components between backslashes, as reading up to each backslash gives
-// them: a trailing backslash adds no empty last component.
-std::vector<std::wstring> SplitPathComponents(const std::wstring& path);
+// The entry of SoftwarePrefixes that path starts with, or null.
+const std::wstring* SoftwarePrefixOf(const std::wstring& path);
 
 // Chooses the registry view for a full path below a software root. On 64-bit
 // Windows a path through wow6432node is rewritten to the plain path in the

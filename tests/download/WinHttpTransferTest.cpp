@@ -189,12 +189,21 @@ TEST_F(DownloadTest, WinHttpStopsAtTheNextBlockOnceCancelled) {
 }
 
 // A service that stops sending in the middle of the body: WinHTTP gives up
-// after its receive timeout.
-TEST_F(DownloadTest, WinHttpGivesUpOnAStalledBody) {
-    Serve("/f/stall.bin", json::array({{{"body_size", 1000}, {"cut", 100}, {"stall", 45}}}));
-    const Result result = WinHttp(Https("/f/stall.bin"));
+// after its receive timeout, the fallback meets a refusal, and the partial
+// file goes.
+TEST_F(DownloadTest, AStalledBodyFailsAfterTheReceiveTimeoutAndLeavesNoFile) {
+    SleepRecorder sleeps;
+    Serve("/f/stall.bin",
+          json::array({{{"body_size", 1000}, {"cut", 100}, {"stall", 45}}, {{"status", 404}}}));
+    const Result result = Download(Https("/f/stall.bin"));
     EXPECT_FALSE(result.first);
-    const bool query = IsSystemError(result.second, L"[WINHTTP] Failed to query data: ");
-    const bool read = IsSystemError(result.second, L"[WINHTTP] Failed to read data: ");
-    EXPECT_TRUE(query || read) << WideToNarrow(result.second, CP_UTF8);
+    const int split = result.second.Find(L" [WININET] ");
+    ASSERT_GT(split, 0) << WideToNarrow(result.second, CP_UTF8);
+    const CString first = result.second.Left(split);
+    EXPECT_TRUE(IsSystemError(first, L"[WINHTTP] Failed to query data: ") ||
+                IsSystemError(first, L"[WINHTTP] Failed to read data: "))
+        << WideToNarrow(first, CP_UTF8);
+    EXPECT_EQ(0,
+              result.second.Mid(split).Find(L" [WININET] Server returned status code: HTTP 404"));
+    EXPECT_FALSE(FileExists(work / L"stall.bin"));
 }
