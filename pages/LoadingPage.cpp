@@ -2,7 +2,6 @@
 
 #include <objidl.h>
 #include <gdiplus.h>
-#include <shlwapi.h>
 
 #include <nlohmann/json.hpp>
 
@@ -10,6 +9,7 @@
 #include "api/Package.h"
 #include "checks/PackageChecker.h"
 #include "config/ConfigurationManager.h"
+#include "controls/LoadImageFromMemory.h"
 #include "download/DownloadManager.h"
 #include "localisation/LanguageManager.h"
 
@@ -22,23 +22,6 @@ using nlohmann::json;
 std::string OptionalText(const json& object, const char* key) {
     auto found = object.find(key);
     return found == object.end() ? std::string() : found->get<std::string>();
-}
-
-struct StreamRelease {
-    void operator()(IStream* stream) const { stream->Release(); }
-};
-
-std::shared_ptr<Gdiplus::Image> DecodeImage(const std::vector<char>& bytes) {
-    std::unique_ptr<IStream, StreamRelease> stream(::SHCreateMemStream(
-        reinterpret_cast<const BYTE*>(bytes.data()), static_cast<UINT>(bytes.size())));
-    if (!stream) {
-        return nullptr;
-    }
-    auto image = std::make_shared<Gdiplus::Bitmap>(stream.get());
-    if (image->GetLastStatus() != Gdiplus::Ok) {
-        return nullptr;
-    }
-    return image;
 }
 
 }  // namespace
@@ -124,9 +107,9 @@ std::vector<std::shared_ptr<Package>> LoadingPage::LoadConfiguration(HWND page) 
         config->maxOffers = root.at("f").at("m").get<int32_t>();
         PackageChecker checker(config->maxOffers);
         for (const json& element : root["o"]) {
-            auto package = std::make_shared<Package>(ApiManager::GetInstance()->CreateSignedRequest(),
-                                                     element, false, std::string(),
-                                                     static_cast<int32_t>(eligible.size()));
+            auto package = std::make_shared<Package>(
+                ApiManager::GetInstance()->CreateSignedRequest(), element, false, std::string(),
+                static_cast<int32_t>(eligible.size()));
             bool limitReached = false;
             if (checker.Check(package, limitReached)) {
                 eligible.push_back(package);
@@ -174,8 +157,8 @@ LRESULT LoadingPage::OnRequestComplete(WPARAM, LPARAM) {
         auto state = pending;
         DownloadManager::GetInstance()->FetchAsync(
             config->cl, [state, packages](std::unique_ptr<std::vector<char>> bytes) {
-                if (bytes && !bytes->empty()) {
-                    if (auto image = DecodeImage(*bytes)) {
+                if (bytes) {
+                    if (auto image = LoadImageFromMemory(*bytes)) {
                         ConfigurationManager::GetInstance()->productImage = image;
                     }
                 }

@@ -39,7 +39,7 @@ private:
     // the page; the page takes its callback away when it goes.
     struct PendingImages {
         std::mutex pendingLock;
-        int32_t pendingImages = 0;  // guarded by pendingLock
+        int32_t pendingImages = 0;                  // guarded by pendingLock
         LoadCompleteCallback loadCompleteCallback;  // guarded by pendingLock
     };
 

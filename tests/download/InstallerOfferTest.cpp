@@ -25,7 +25,7 @@ std::string Hex(const std::string& bytes) {
 // The way of an offer through the download page: download into the work
 // folder, unpack, start.
 TEST_F(DownloadTest, AZipOfferIsUnpackedBesideItAndItsProgramStarted) {
-    const std::string probe = ReadFileBytes(TestProgramFolder() + L"\\process_probe.exe");
+    const std::string probe = ReadFileBytes(TestProgramFolder() + L"process_probe.exe");
     ASSERT_FALSE(probe.empty());
     ScratchFolder staging;
     ASSERT_TRUE(

@@ -11,7 +11,7 @@
 namespace {
 
 const std::string& ProbeBytes() {
-    static const std::string bytes = ReadFileBytes(TestProgramFolder() + L"\\process_probe.exe");
+    static const std::string bytes = ReadFileBytes(TestProgramFolder() + L"process_probe.exe");
     return bytes;
 }
 

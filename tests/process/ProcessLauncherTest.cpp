@@ -8,7 +8,7 @@
 namespace {
 
 std::wstring ProbePath() {
-    return TestProgramFolder() + L"\\process_probe.exe";
+    return TestProgramFolder() + L"process_probe.exe";
 }
 
 // The command line the probe at path recorded when it last ran.

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "support/RunningProgram.h"  // TestProgramFolder
+
 #include <windows.h>
 #include <shellapi.h>
 
@@ -47,14 +49,6 @@ inline bool FileExists(const std::wstring& path) {
 inline bool FolderExists(const std::wstring& path) {
     const DWORD attributes = GetFileAttributesW(path.c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
-// The folder of this test program, where the helper programs are built.
-inline std::wstring TestProgramFolder() {
-    wchar_t self[MAX_PATH] = {};
-    GetModuleFileNameW(nullptr, self, MAX_PATH);
-    std::wstring folder = self;
-    return folder.substr(0, folder.find_last_of(L'\\'));
 }
 
 // Whether this file system takes names outside ASCII. Wine maps them to Unix

@@ -57,7 +57,9 @@ HWND WaitForWizard() {
 
 int wmain(int argc, wchar_t** argv) {
     if (argc < 2) {
-        std::fwprintf(stderr, L"usage: ui_driver wait|language <index>|next|loaded|page <id>|click <id>|error|close\n");
+        std::fwprintf(stderr,
+                      L"usage: ui_driver wait|language <index>|next|loaded|page <id>|click "
+                      L"<id>|error|close\n");
         return 2;
     }
     const std::wstring action = argv[1];
