@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -29,6 +30,11 @@ struct Case {
     WayOut wayOut;
     Opens opens;
 };
+
+// Failure messages name the case rather than dumping its bytes.
+void PrintTo(const Case& test, std::ostream* out) {
+    *out << test.name;
+}
 
 class FinishPageDlmChoice : public FinishPageDlm, public testing::WithParamInterface<Case> {
 protected:

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 
 #include "app/FinishPageFixture.h"
@@ -25,6 +26,11 @@ struct Case {
     bool launchPath;  // false: a build without an application to launch
     bool launches;
 };
+
+// Failure messages name the case rather than dumping its bytes.
+void PrintTo(const Case& test, std::ostream* out) {
+    *out << test.name;
+}
 
 class FinishPageIsvChoice : public FinishPageIsv, public testing::WithParamInterface<Case> {};
 
