@@ -29,7 +29,8 @@ void FinishPageDlm::RegisterTexts() {
 }
 
 void FinishPageDlm::OnNavigateToPage() {
-    // The wizard is done: nothing is left to wait for in the task bar.
+    // Nothing runs in the background any more: the wizard is finished or
+    // closed from here, not put aside.
     CWnd::ModifyStyle(::GetParent(m_hWnd), WS_MINIMIZEBOX, 0, SWP_FRAMECHANGED);
 }
 
