@@ -1,5 +1,8 @@
 #include "config/BuildConstants.h"
 
+// The ISV product's texts, as wide literals generated for this executable.
+#include "IsvProduct.h"
+
 #ifndef TALLWICK_WIZARD_TYPE_NAME
 #error "TALLWICK_WIZARD_TYPE_NAME must name the wizard type of this executable"
 #endif
@@ -13,6 +16,10 @@ const BuildConstants& ProductBuildConstants() {
         TALLWICK_BT_VARIANT != 0,
         TALLWICK_WIDEN(TALLWICK_SERVICE_BASE_URL),
         TALLWICK_WIDEN(TALLWICK_SDK_LICENSE_URL),
+        TALLWICK_ISV_PRODUCT_URL,
+        TALLWICK_ISV_PRODUCT_ARGUMENTS,
+        TALLWICK_ISV_LAUNCH_PATH,
+        TALLWICK_ISV_LAUNCH_ARGUMENTS,
     };
     return constants;
 }

@@ -272,9 +272,9 @@ void CTallwickDlg::OnButton(ButtonType type) {
             ShowPage(currentPage + 1);
             break;
         case ButtonType::Close:
-            EndDialog(1);
-            break;
         case ButtonType::Finish:
+            // Every way out removes the working folder: after an error it may
+            // hold the installers downloaded so far.
             DeleteWorkFolder();
             EndDialog(1);
             break;

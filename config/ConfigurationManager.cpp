@@ -64,12 +64,14 @@ ConfigurationManager::ConfigurationManager(const BuildConstants& constants) {
         }
     } else if (wizardType == kWizardIsv) {
         productTitle = makerName;
-        cu.Empty();
+        // The maker's installer carries its own product; the finish page
+        // expands the launch path's macros when it launches.
+        cu = CString(constants.isvProductUrl);
         cp.Empty();
         ctu.Empty();
-        productArguments.Empty();
-        launchPath.Empty();
-        launchArguments.Empty();
+        productArguments = CString(constants.isvProductArguments);
+        launchPath = CString(constants.isvLaunchPath);
+        launchArguments = CString(constants.isvLaunchArguments);
         CString folder = CreateWorkFolder();
         if (PathIsDirectoryW(folder)) {
             downloadsFolder = folder;

@@ -48,6 +48,20 @@ CString CWnd::GetWindowText() const {
     return CString(buffer.data(), copied);
 }
 
+bool CWnd::ModifyStyle(HWND window, DWORD remove, DWORD add, UINT flags) {
+    const DWORD style = static_cast<DWORD>(::GetWindowLongPtrW(window, GWL_STYLE));
+    const DWORD changed = (style & ~remove) | add;
+    if (changed == style) {
+        return false;
+    }
+    ::SetWindowLongPtrW(window, GWL_STYLE, static_cast<LONG_PTR>(changed));
+    if (flags != 0) {
+        ::SetWindowPos(window, nullptr, 0, 0, 0, 0,
+                       SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | flags);
+    }
+    return true;
+}
+
 void CWnd::OnMessage(UINT message, Handler handler) {
     table.push_back({message, 0, 0, std::move(handler)});
 }

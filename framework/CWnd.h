@@ -58,6 +58,13 @@ public:
     HFONT GetFont() const {
         return reinterpret_cast<HFONT>(::SendMessageW(m_hWnd, WM_GETFONT, 0, 0));
     }
+    // Removes and adds window styles; with flags (such as SWP_FRAMECHANGED)
+    // the window is told that its frame changed. False when the style was
+    // already as asked.
+    bool ModifyStyle(DWORD remove, DWORD add, UINT flags = 0) {
+        return ModifyStyle(m_hWnd, remove, add, flags);
+    }
+    static bool ModifyStyle(HWND window, DWORD remove, DWORD add, UINT flags = 0);
 
     // Looks the message up in the table; true when a handler took it.
     bool Dispatch(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);

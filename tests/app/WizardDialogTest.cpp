@@ -219,10 +219,12 @@ TEST_F(WizardDialog, ErrorPageShowsItsTextsAndEndsWithoutAQuestion) {
     EXPECT_TRUE(Ended());
 }
 
-TEST_F(WizardDialog, CloseOnTheErrorPageEndsTheWizard) {
+// The working folder may hold the installers downloaded before the error.
+TEST_F(WizardDialog, CloseOnTheErrorPageEndsTheWizardAndDeletesTheWorkingFolder) {
     dialog->ShowError(L"Something went wrong", L"Please try to download later");
     ClickButton(*dialog->GetErrorPage(), 1035);
     EXPECT_EQ(dialog->GetEndResult(), 1);
+    EXPECT_FALSE(PathFileExistsW(workFolder));
 }
 
 TEST_F(WizardDialog, LoadedConfigurationBuildsTheRemainingPages) {

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+
 #include "config/ConfigurationManager.h"
 #include "config/TempFolderGuard.h"
 #include "BuildVersion.h"
@@ -83,6 +85,26 @@ TEST(ConfigurationManager, IsvBuildDownloadsIntoItsWorkFolderUnderTheMakersName)
     EXPECT_TRUE(config.launchPath.IsEmpty());
     EXPECT_TRUE(PathIsDirectoryW(config.workFolder));
     EXPECT_EQ(config.downloadsFolder, config.workFolder);
+}
+
+// An ISV build carries its product; a DLM build gets its own from the service.
+TEST(ConfigurationManager, IsvProductConstantsFillOnlyTheIsvFlavour) {
+    for (const char* type : {"ISV", "DLM"}) {
+        SCOPED_TRACE(type);
+        BuildConstants constants = Constants(type);
+        constants.isvProductUrl = L"https://downloads.example.com/setup.exe";
+        constants.isvProductArguments = L"/S";
+        constants.isvLaunchPath = L"{commonpf}\\Kestrano\\viewer.exe";
+        constants.isvLaunchArguments = L"--first-run";
+        ConfigurationManager config(constants);
+        TempFolderGuard guard(config.workFolder);
+
+        const bool isv = std::string(type) == "ISV";
+        EXPECT_EQ(config.cu, isv ? constants.isvProductUrl : L"");
+        EXPECT_EQ(config.productArguments, isv ? constants.isvProductArguments : L"");
+        EXPECT_EQ(config.launchPath, isv ? constants.isvLaunchPath : L"");
+        EXPECT_EQ(config.launchArguments, isv ? constants.isvLaunchArguments : L"");
+    }
 }
 
 TEST(ConfigurationManager, UnknownWizardTypeIsReportedAndCreatesNoFolder) {
