@@ -47,11 +47,6 @@ public:
         return ::SendMessageW(m_hWnd, message, wParam, lParam);
     }
     void GetClientRect(RECT* rect) const { ::GetClientRect(m_hWnd, rect); }
-    // Window styles: clears the bits of remove, then sets those of add.
-    void ModifyStyle(DWORD remove, DWORD add) {
-        const LONG_PTR style = ::GetWindowLongPtrW(m_hWnd, GWL_STYLE);
-        ::SetWindowLongPtrW(m_hWnd, GWL_STYLE, (style & ~static_cast<LONG_PTR>(remove)) | add);
-    }
     void SetFont(HFONT font, bool redraw = true) {
         SendMessage(WM_SETFONT, reinterpret_cast<WPARAM>(font), redraw);
     }

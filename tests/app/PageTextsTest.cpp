@@ -10,12 +10,14 @@
 #include <string>
 #include <vector>
 
+#include "api/Package.h"
 #include "app/CTallwickDlg.h"
 #include "config/ConfigurationManager.h"
 #include "localisation/LanguageManager.h"
 #include "pages/ErrorPage.h"
 #include "pages/IPage.h"
 #include "pages/LanguagePage.h"
+#include "pages/ProductPage.h"
 #include "support/UiEnvironment.h"
 
 namespace {
@@ -99,5 +101,20 @@ TEST_F(PageTexts, NoPageShowsAPlaceholderInAnyLanguage) {
         SendMessageW(dialog, WM_LOAD_COMPLETE, 0, 0);
         ASSERT_GT(dialog.Pages().size(), 3u);
         EXPECT_EQ(PlaceholderTexts(dialog), std::vector<std::string>{});
+
+        // A product page, as an eligible offer gets one.
+        const nlohmann::json offer = {{"ad", {{"f", "F"}, {"o", "offer"}}},
+                                      {"ps",
+                                       {{"i", "offer.png"},
+                                        {"dn", "Offer"},
+                                        {"u", "o.exe"},
+                                        {"cp", "https://p.test"},
+                                        {"ctu", "https://t.test"}}}};
+        auto package = std::make_shared<Package>(SignedRequest(), offer, false, "", 0);
+        ProductPage product(dialog.GetLanguageManager(), dialog, package);
+        ASSERT_TRUE(product.Create());
+        Walk walk{"ProductPage", {}};
+        EnumChildWindows(product, CollectPlaceholders, reinterpret_cast<LPARAM>(&walk));
+        EXPECT_EQ(walk.found, std::vector<std::string>{});
     }
 }
