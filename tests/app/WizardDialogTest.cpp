@@ -14,6 +14,7 @@
 #include "pages/ErrorPage.h"
 #include "pages/IPage.h"
 #include "support/MessageBoxRecorder.h"
+#include "support/ServiceControl.h"
 #include "support/UiEnvironment.h"
 
 namespace {
@@ -27,6 +28,7 @@ std::string Narrow(const std::wstring& text) {
 class WizardDialog : public UiTest {
 protected:
     void SetUp() override {
+        service::Reset();
         config = ConfigurationManager::GetInstance();
         config->languageName.Empty();
         config->closing = false;
@@ -94,12 +96,20 @@ protected:
         SendMessageW(Page(0), WM_COMMAND, MAKEWPARAM(1000, CBN_SELCHANGE),
                      reinterpret_cast<LPARAM>(combo));
     }
-    // The loading page's hand-over: the configuration and images are in.
+    // Leaves the language page and waits for the loading page's hand-over:
+    // a configuration with the product and no offers.
     void CompleteLoading() {
+        service::SetScenario(
+            {{"path", "/o"},
+             {"responses",
+              {{{"body", R"({"i": {"ct": "Viewer", "cu": "https://localhost/f/v.exe"}})"}}}}});
         ClickButton(Page(0), 1010);
         ASSERT_EQ(VisiblePageName(), "LoadingPage");
-        PostMessageW(*dialog, WM_USER + 3, 0, 0);
-        PumpMessages();
+        for (int i = 0; i < 600 && dialog->Pages().size() <= 2; ++i) {
+            MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
+            PumpMessages();
+        }
+        ASSERT_GT(dialog->Pages().size(), 2u) << "the loading never ended";
     }
 
     std::shared_ptr<ConfigurationManager> config;
@@ -234,7 +244,7 @@ TEST_F(WizardDialog, LoadedConfigurationBuildsTheRemainingPages) {
     EXPECT_EQ(VisiblePageName(), "WelcomePage");
     EXPECT_EQ(ItemText(Page(2), 1017), "Welcome to");
     EXPECT_EQ(ItemText(Page(2), 1010), "Next");
-    EXPECT_EQ(WindowText(*dialog), " Setup");
+    EXPECT_EQ(WindowText(*dialog), "Viewer Setup");
     EXPECT_TRUE(IsWindowVisible(GetDlgItem(*dialog, 1008)));
 
     // A repeated hand-over must not add the pages twice.
