@@ -7,6 +7,7 @@
 #include <gdiplus.h>
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <functional>
 #include <memory>
@@ -16,9 +17,11 @@
 #include "api/Package.h"
 #include "app/CTallwickDlg.h"
 #include "config/ConfigurationManager.h"
+#include "localisation/LanguageManager.h"
 #include "framework/ShellOpen.h"
 #include "pages/ErrorPage.h"
 #include "pages/IPage.h"
+#include "pages/LoadingPage.h"
 #include "pages/ProductPage.h"
 #include "support/MessageBoxRecorder.h"
 #include "support/ScopedRegistryKeys.h"
@@ -395,4 +398,31 @@ TEST_F(LoadingFlow, QuittingDuringTheLoadingWaitsForTheWorker) {
     dialog.reset();  // the loading page goes only once its worker has ended
     EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(1400));
     EXPECT_EQ(service::Requests("/o").size(), 1u);
+}
+
+// Images still on their way when the user quits complete later, on their
+// own threads: once the loading page is gone they must not call its callback,
+// which would reach into a main dialog that no longer exists.
+TEST_F(LoadingFlow, ImagesArrivingAfterThePageHasGoneCallNobody) {
+    Serve(Response({Offer("a1")}));
+    service::SetScenario({{"path", "/f/offer-one.png"}, {"responses", {{{"delay", 1.5}}}}});
+    HWND parent = CreateWindowExW(0, L"Static", L"", WS_POPUP, 0, 0, 700, 500, nullptr, nullptr,
+                                  nullptr, nullptr);
+    auto calls = std::make_shared<std::atomic<int>>(0);
+    {
+        LoadingPage page(std::make_shared<LanguageManager>(), parent);
+        ASSERT_TRUE(page.Create());
+        page.SetLoadCompleteCallback([calls](std::vector<std::shared_ptr<Package>>) { ++*calls; });
+        page.OnNavigateToPage();
+        // The offer has passed its checks once its picture is requested.
+        for (int i = 0; i < 200 && service::Requests("/f/offer-one.png").empty(); ++i) {
+            MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
+            PumpMessages();
+        }
+        ASSERT_EQ(service::Requests("/f/offer-one.png").size(), 1u);
+    }
+    Sleep(2500);  // the picture arrives now
+    PumpMessages();
+    DestroyWindow(parent);
+    EXPECT_EQ(calls->load(), 0);
 }
