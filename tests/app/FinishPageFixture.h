@@ -13,6 +13,7 @@
 #include "config/ConfigurationManager.h"
 #include "framework/ShellOpen.h"
 #include "pages/IPage.h"
+#include "support/RunState.h"
 #include "support/UiEnvironment.h"
 
 // What the wizard asked the shell to open: (target, parameters) per call.
@@ -26,11 +27,7 @@ class FinishPageFixture : public UiTest {
 protected:
     void SetUp() override {
         config = ConfigurationManager::GetInstance();
-        config->closing = false;
-        // Packages of an earlier test must not be reported again at this one's end.
-        config->mainPackage.reset();
-        config->shownOffers.clear();
-        config->acceptedOffers.clear();
+        ForgetEarlierRun(*config);
         savedDownloadedFile = config->downloadedFile;
         savedLaunchPath = config->launchPath;
 

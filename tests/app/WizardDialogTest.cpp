@@ -14,6 +14,7 @@
 #include "pages/ErrorPage.h"
 #include "pages/IPage.h"
 #include "support/MessageBoxRecorder.h"
+#include "support/RunState.h"
 #include "support/ServiceControl.h"
 #include "support/UiEnvironment.h"
 
@@ -31,11 +32,7 @@ protected:
         service::Reset();
         config = ConfigurationManager::GetInstance();
         config->languageName.Empty();
-        config->closing = false;
-        // Packages of an earlier test must not be reported again at this one's quit.
-        config->mainPackage.reset();
-        config->shownOffers.clear();
-        config->acceptedOffers.clear();
+        ForgetEarlierRun(*config);
         // A working folder of this test's own, with a file in it.
         wchar_t temp[MAX_PATH];
         GetTempPathW(MAX_PATH, temp);

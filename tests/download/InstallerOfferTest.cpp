@@ -7,21 +7,6 @@
 
 using nlohmann::json;
 
-namespace {
-
-std::string Hex(const std::string& bytes) {
-    static const char digits[] = "0123456789abcdef";
-    std::string hex;
-    hex.reserve(bytes.size() * 2);
-    for (unsigned char byte : bytes) {
-        hex += digits[byte >> 4];
-        hex += digits[byte & 15];
-    }
-    return hex;
-}
-
-}  // namespace
-
 // The way of an offer through the download page: download into the work
 // folder, unpack, start.
 TEST_F(DownloadTest, AZipOfferIsUnpackedBesideItAndItsProgramStarted) {
@@ -31,7 +16,7 @@ TEST_F(DownloadTest, AZipOfferIsUnpackedBesideItAndItsProgramStarted) {
     ASSERT_TRUE(
         WriteZip(staging / L"offer.zip", {{"readme.txt", "read me"}, {"offer setup.exe", probe}}));
     Serve("/f/offer.zip",
-          json::array({{{"body_hex", Hex(ReadFileBytes(staging / L"offer.zip"))}}}));
+          json::array({{{"body_hex", service::ToHex(ReadFileBytes(staging / L"offer.zip"))}}}));
 
     const Result result = Download(FullDownloadUrl(L"https://localhost/f/offer.zip"));
     ASSERT_TRUE(result.first) << WideToNarrow(result.second, CP_UTF8);

@@ -11,16 +11,6 @@ namespace {
 
 using namespace wizard_run;
 
-std::string Hex(const std::string& bytes) {
-    static const char digits[] = "0123456789abcdef";
-    std::string hex;
-    for (unsigned char byte : bytes) {
-        hex += digits[byte >> 4];
-        hex += digits[byte & 15];
-    }
-    return hex;
-}
-
 class DownloadPageDlmTest : public WizardRun {
 protected:
     void TearDown() override {
@@ -88,7 +78,8 @@ TEST_F(DownloadPageDlmTest, TheProductGoesToDownloadsAndTheOffersAreStarted) {
                     Offer("b2", {{"u", "https://localhost/f/b2.exe"}})},
                    {{"cf", "viewer-setup.exe"}}));
     service::SetScenario({{"path", "/f/viewer.exe"}, {"responses", {{{"body", "product"}}}}});
-    service::SetScenario({{"path", "/f/a1.exe"}, {"responses", {{{"body_hex", Hex(probe)}}}}});
+    service::SetScenario(
+        {{"path", "/f/a1.exe"}, {"responses", {{{"body_hex", service::ToHex(probe)}}}}});
     service::SetScenario(
         {{"path", "/f/b2.exe"}, {"responses", {{{"status", 404}}, {{"status", 404}}}}});
     Run();
@@ -114,7 +105,8 @@ TEST_F(DownloadPageDlmTest, AProductThatCannotBeDownloadedEndsOnTheErrorPageAfte
     ASSERT_FALSE(probe.empty());
     Serve(Response({Offer("a1", {{"u", "https://localhost/f/a1.exe"}})},
                    {{"cu", "https://localhost/f/missing.exe"}}));
-    service::SetScenario({{"path", "/f/a1.exe"}, {"responses", {{{"body_hex", Hex(probe)}}}}});
+    service::SetScenario(
+        {{"path", "/f/a1.exe"}, {"responses", {{{"body_hex", service::ToHex(probe)}}}}});
     Run();
     AcceptAllAndDownload();
     HWND error = *dialog->GetErrorPage();

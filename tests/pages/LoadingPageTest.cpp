@@ -189,14 +189,12 @@ TEST_F(LoadingFlow, ProductPagesShowTheDisclaimerAndRecordTheAnswer) {
 
     HWND first = *dialog->Pages().at(3);
     ASSERT_TRUE(IsWindowVisible(first));
-    const std::string linkName =
-        IsDlm() ? "End User License Agreement" : "End User License Agreement";
     EXPECT_EQ(
         ItemText(first, 1042),
         "When you click \"Accept\", you agree to the installation of \"Offer-a1\" and that you "
         "have read the <a href=\"https://privacy.example/a1\">Privacy Policy</a> and agree to "
-        "the terms of its <a href=\"https://terms.example/a1\">" +
-            linkName + "</a>. Check \"Add/Remove Programs\" to uninstall.");
+        "the terms of its <a href=\"https://terms.example/a1\">End User License Agreement</a>. "
+        "Check \"Add/Remove Programs\" to uninstall.");
     EXPECT_EQ(ItemText(first, 1021), "Accept");
     EXPECT_EQ(ItemText(first, 1022), "Decline");
     // A click on each link opens its address.

@@ -25,6 +25,7 @@
 #include "pages/LoadingPage.h"
 #include "pages/ProductPage.h"
 #include "support/MessageBoxRecorder.h"
+#include "support/RunState.h"
 #include "support/ScopedRegistryKeys.h"
 #include "support/ServiceControl.h"
 #include "support/UiEnvironment.h"
@@ -65,10 +66,7 @@ protected:
         service::Reset();
         config = ConfigurationManager::GetInstance();
         config->languageName.Empty();
-        config->closing = false;
-        config->mainPackage.reset();
-        config->shownOffers.clear();
-        config->acceptedOffers.clear();
+        ForgetEarlierRun(*config);
         config->productImage.reset();
         for (CString* field : {&config->productTitle, &config->cu, &config->cl, &config->cf,
                                &config->cp, &config->ctu, &config->ch, &config->cfl}) {
@@ -118,8 +116,7 @@ protected:
     }
 
     std::vector<std::string> Flow(std::vector<std::string> offers) const {
-        std::vector<std::string> names = {IsDlm() ? "LanguagePage" : "LanguagePage", "LoadingPage",
-                                          "WelcomePage"};
+        std::vector<std::string> names = {"LanguagePage", "LoadingPage", "WelcomePage"};
         for (const auto& offer : offers) {
             names.push_back("ProductPage:" + offer);
         }

@@ -33,6 +33,8 @@ std::vector<RecordedRequest> Requests(const std::string& path = std::string());
 // Rows of the analytics database: id, received, raw_body_hex, event, headers.
 nlohmann::json Events();
 std::string FromHex(const std::string& hex);
+// Bytes as the lower-case hex text of a scenario's "body_hex".
+std::string ToHex(const std::string& bytes);
 
 }  // namespace service
 
