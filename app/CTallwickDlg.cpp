@@ -346,6 +346,11 @@ void CTallwickDlg::OnClose() {
 
     ConfigurationManager::GetInstance()->closing = true;
     DownloadManager::GetInstance()->cancelled = true;
+    // A download still running ends now; its file must be closed before the
+    // working folder goes.
+    for (const auto& page : pages) {
+        page->OnWizardClosing();
+    }
     SendExitEventsAndWait();
     DeleteWorkFolder();
     EndDialog(IDCANCEL);

@@ -3,15 +3,11 @@
 #include <objidl.h>
 #include <gdiplus.h>
 
-#include <chrono>
-
 #include "api/Package.h"
 #include "config/ConfigurationManager.h"
 #include "download/DownloadAddress.h"
-#include "download/DownloadManager.h"
 #include "localisation/LanguageManager.h"
-#include "process/ArchiveType.h"
-#include "process/InstallerPreparation.h"
+#include "pages/DownloadSteps.h"
 
 DownloadPageDlm::DownloadPageDlm(std::shared_ptr<LanguageManager> languageManager, HWND parent)
     : IPage(std::move(languageManager), kTemplate, parent) {
@@ -21,8 +17,16 @@ DownloadPageDlm::DownloadPageDlm(std::shared_ptr<LanguageManager> languageManage
         }
         return false;  // every timer goes on to the default handling
     });
-    OnMessage(WM_DOWNLOAD_PROGRESS, &DownloadPageDlm::OnProgress);
-    OnMessage(WM_DOWNLOAD_NO_LENGTH, &DownloadPageDlm::OnLengthUnknown);
+    OnMessage(WM_DOWNLOAD_PROGRESS, [this](WPARAM percent, LPARAM, LRESULT& result) {
+        progressBar.OnProgress(percent);
+        result = 0;
+        return true;
+    });
+    OnMessage(WM_DOWNLOAD_NO_LENGTH, [this](WPARAM, LPARAM, LRESULT& result) {
+        progressBar.OnLengthUnknown();
+        result = 0;
+        return true;
+    });
 }
 
 BOOL DownloadPageDlm::OnInitDialog() {
@@ -54,44 +58,42 @@ void DownloadPageDlm::OnNavigateToPage() {
     StartNextDownload();
 }
 
+void DownloadPageDlm::OnWizardClosing() {
+    ::KillTimer(m_hWnd, kPollTimer);
+    // The download manager has been told to cancel: the transfer ends at its
+    // next block and closes its file.
+    if (downloadResult.valid()) {
+        downloadResult.wait();
+    }
+    LetRunContinue(std::move(runResult));
+}
+
 void DownloadPageDlm::StartNextDownload() {
     auto config = ConfigurationManager::GetInstance();
     if (config->closing) {
         return;
     }
     const std::shared_ptr<Package>& package = downloadQueue.front();
-    CString url;
-    CString fileName;
-    bool useWorkFolder = true;
     if (package->isMain) {
-        url = config->cu;
-        fileName = config->cf;
-        useWorkFolder = false;
+        downloadResult = StartDownload(config->cu, m_hWnd, config->cf, false);
     } else {
-        url = FullDownloadUrl(CString(package->u));
+        downloadResult =
+            StartDownload(FullDownloadUrl(CString(package->u)), m_hWnd, CString(), true);
     }
-    DownloadManager* manager = DownloadManager::GetInstance().get();
-    const HWND page = m_hWnd;
-    downloadResult = std::async(std::launch::async, [manager, url, page, fileName, useWorkFolder] {
-        return manager->Download(url, page, fileName, useWorkFolder);
-    });
     ::SetTimer(m_hWnd, kPollTimer, 100, nullptr);
 }
 
 void DownloadPageDlm::CheckDownload() {
-    if (!downloadResult.valid() ||
-        downloadResult.wait_for(std::chrono::seconds(0)) != std::future_status::ready) {
+    if (!IsReady(downloadResult)) {
         return;
     }
     ::KillTimer(m_hWnd, kPollTimer);
     const std::shared_ptr<Package> package = downloadQueue.front();
     downloadQueue.pop_front();
-    const DownloadResult result = downloadResult.get();
+    const DownloadManager::Result result = downloadResult.get();
     auto manager = DownloadManager::GetInstance();
     if (!result.first) {
-        const std::string text =
-            WideToNarrow(CString(L"DOWNLOAD FAILED: ") + result.second, CP_THREAD_ACP);
-        package->SendEvent(-1, {{"12", text}});
+        ReportDownloadFailure(*package, result.second);
         if (package->isMain) {
             mainFailed = true;
         }
@@ -112,16 +114,10 @@ void DownloadPageDlm::CheckDownload() {
 }
 
 void DownloadPageDlm::RunNextInstaller() {
-    auto config = ConfigurationManager::GetInstance();
+    // Only offers are queued here: each starts without waiting for the last.
     while (!runQueue.empty()) {
         const auto [package, downloaded] = runQueue.front();
-        CString path = downloaded;
-        const ArchiveType type = DetectArchiveType(path);
-        if (type != ArchiveType::Plain) {
-            path = PrepareInstaller(path, type, config->workFolder);
-        }
-        const CString arguments = package->isMain ? config->productArguments : CString(package->p);
-        runResult = RunProcessAsync(path, arguments, package->isMain);
+        runResult = StartInstaller(*package, InstallerToRun(downloaded));
         package->SendEvent(3);
         runQueue.pop_front();
     }
@@ -135,36 +131,4 @@ void DownloadPageDlm::Finish() {
     } else {
         PressButton(ButtonType::Next);
     }
-}
-
-void DownloadPageDlm::StartMarquee() {
-    progressBar.SetRange(0, 100);
-    progressBar.SetPos(0);
-    progressBar.SetMarquee(true, 30);
-    progressBar.ModifyStyle(0, PBS_MARQUEE);
-}
-
-LRESULT DownloadPageDlm::OnProgress(WPARAM percent, LPARAM) {
-    const double fraction = static_cast<uint32_t>(percent) / 100.0;
-    if (fraction > 1.0) {
-        // A value above 100 cannot be shown as a share: the bar just moves.
-        StartMarquee();
-        return 0;
-    }
-    if (marquee) {
-        progressBar.SetMarquee(false, 0);
-        progressBar.SetRange(0, 100);
-        progressBar.SetPos(0);
-        progressBar.SendMessage(PBM_SETSTEP, 1);
-        progressBar.ModifyStyle(PBS_MARQUEE, 0);
-        marquee = false;
-    }
-    progressBar.SetPos(static_cast<int>(fraction * 100));
-    return 0;
-}
-
-LRESULT DownloadPageDlm::OnLengthUnknown(WPARAM, LPARAM) {
-    StartMarquee();
-    marquee = true;
-    return 0;
 }

@@ -6,7 +6,8 @@
 #include <utility>
 
 #include "controls/CStaticFromImage.h"
-#include "framework/CProgressCtrl.h"
+#include "controls/DownloadProgressBar.h"
+#include "download/DownloadManager.h"
 #include "pages/IPage.h"
 #include "process/ProcessLauncher.h"
 
@@ -27,6 +28,7 @@ public:
     DownloadPageDlm(std::shared_ptr<LanguageManager> languageManager, HWND parent);
 
     void OnNavigateToPage() override;
+    void OnWizardClosing() override;
     CString GetPageName() const override { return L"DownloadPageDLM"; }
 
 protected:
@@ -34,19 +36,13 @@ protected:
     void RegisterTexts() override;
 
 private:
-    using DownloadResult = std::pair<bool, CString>;
-
     void StartNextDownload();
     void CheckDownload();
     void RunNextInstaller();
     void Finish();
-    LRESULT OnProgress(WPARAM percent, LPARAM);
-    LRESULT OnLengthUnknown(WPARAM, LPARAM);
-    void StartMarquee();
 
-    CProgressCtrl progressBar;
-    bool marquee = false;
-    std::future<DownloadResult> downloadResult;
+    DownloadProgressBar progressBar;
+    std::future<DownloadManager::Result> downloadResult;
     std::future<RunResult> runResult;
     bool mainFailed = false;
     std::deque<std::shared_ptr<Package>> downloadQueue;

@@ -41,6 +41,10 @@ public:
     // Re-applies the localised texts of the bound controls.
     virtual void UpdateTexts();
     virtual CString GetPageName() const = 0;
+    // The wizard is closing: the page ends or lets go of what it runs in the
+    // background, so that nothing of it writes into the working folder once
+    // the wizard deletes that folder.
+    virtual void OnWizardClosing() {}
 
 protected:
     HBRUSH OnCtlColor(HDC dc, HWND control, UINT kind) override;

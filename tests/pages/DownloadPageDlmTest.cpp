@@ -4,9 +4,6 @@
 // cannot be had.
 #include "WizardRun.h"
 
-#include "support/RunningProgram.h"
-#include "support/ZipWriter.h"
-
 namespace {
 
 using namespace wizard_run;
@@ -20,54 +17,7 @@ protected:
         }
     }
 
-    // Walks from the welcome page through the product pages, accepting each,
-    // and waits until the download page has handed over.
-    void AcceptAllAndDownload() {
-        ClickButton(*dialog->Pages().at(2), 1010);
-        for (size_t index = 3; dynamic_cast<ProductPage*>(dialog->Pages().at(index).get());
-             ++index) {
-            ClickButton(*dialog->Pages().at(index), 1021);
-        }
-        HWND finish = *dialog->Pages().back();
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-        while (!IsWindowVisible(finish) && !dialog->GetErrorPage()->IsWindowVisible()) {
-            ASSERT_LT(std::chrono::steady_clock::now(), deadline) << "the downloads never ended";
-            MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
-            PumpMessages();
-        }
-    }
-
-    // What the probe program recorded when it was started from path, waiting
-    // a little: offers are started without waiting for them.
-    static std::wstring RecordedCommandLine(const std::wstring& path) {
-        for (int i = 0; i < 100; ++i) {
-            const std::string text = ReadFileBytes(path + L".cmdline");
-            if (!text.empty()) {
-                return std::wstring(reinterpret_cast<const wchar_t*>(text.data()),
-                                    text.size() / sizeof(wchar_t));
-            }
-            Sleep(100);
-        }
-        return L"<not started>";
-    }
-
-    // "<code> <offer id> <12>" of each event the service received.
-    static std::vector<std::string> Events() {
-        std::vector<std::string> events;
-        for (const auto& row : service::Events()) {
-            const json& event = row.at("event");
-            std::string line =
-                event.at("6").get<std::string>() + " " + event.at("5").get<std::string>();
-            const std::string twelve = event.at("12").get<std::string>();
-            if (!twelve.empty()) {
-                line += " " + twelve.substr(0, twelve.find(':') + 1);
-            }
-            events.push_back(line);
-        }
-        return events;
-    }
-
-    const std::string probe = ReadFileBytes(TestProgramFolder() + L"process_probe.exe");
+    const std::string& probe = Probe();
 };
 
 }  // namespace
@@ -119,4 +69,35 @@ TEST_F(DownloadPageDlmTest, AProductThatCannotBeDownloadedEndsOnTheErrorPageAfte
     config->mainPackage->WaitForPendingEvents();
     EXPECT_EQ(Events(),
               (std::vector<std::string>{"1 ", "-1 KestranoViewer DOWNLOAD FAILED:", "3 a1"}));
+}
+
+TEST_F(DownloadPageDlmTest, QuittingDuringADownloadCancelsItAndLeavesNothingBehind) {
+    Serve(Response({Offer("a1", {{"u", "https://localhost/f/a1.exe"}})}));
+    service::SetScenario({{"path", "/f/viewer.exe"}, {"responses", {{{"body", "product"}}}}});
+    // About twenty seconds of offer at this pace: the wizard is closed long before.
+    service::SetScenario(
+        {{"path", "/f/a1.exe"},
+         {"responses", {{{"body_size", 4 << 20}, {"pace", json::array({32768, 0.15})}}}}});
+    Run();
+    ClickButton(*dialog->Pages().at(2), 1010);
+    ClickButton(*dialog->Pages().at(3), 1021);
+    const std::wstring offer = config->workFolder.str() + L"\\a1.exe";
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    DeleteFileW(offer.c_str());  // left by an earlier test
+    while (config->downloadedFile.IsEmpty() ||
+           GetFileAttributesW(offer.c_str()) == INVALID_FILE_ATTRIBUTES) {
+        ASSERT_LT(std::chrono::steady_clock::now(), deadline) << "the offer never started";
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
+        PumpMessages();
+    }
+
+    SendMessageW(*dialog, WM_CLOSE, 0, 0);
+    ASSERT_EQ(boxes.Boxes().size(), 1u);
+    EXPECT_EQ(boxes.Boxes()[0].text, dialog->GetLanguageManager()->GetText("MSG_EXIT").str());
+    EXPECT_FALSE(IsWindowVisible(*dialog));
+    EXPECT_EQ(GetFileAttributesW(config->workFolder), INVALID_FILE_ATTRIBUTES)
+        << "the working folder and the half-downloaded offer are gone";
+    // The cancelled offer is not reported as failed but as left; the product,
+    // whose report ended with its download, sends no more.
+    EXPECT_EQ(Events(), (std::vector<std::string>{"1 ", "3 KestranoViewer", "5 a1"}));
 }

@@ -11,6 +11,7 @@
 
 #include "config/ConfigurationManager.h"
 #include "controls/CStaticFromImage.h"
+#include "controls/DownloadProgressBar.h"
 #include "controls/LoadImageFromResource.h"
 #include "localisation/LanguageManager.h"
 #include "pages/ErrorPage.h"
@@ -263,4 +264,45 @@ TEST_F(Pages, ErrorPageDrawsItsBadgeScaledToTheControl) {
     EXPECT_GT(GetRValue(centre), 150);
     EXPECT_LT(GetGValue(centre), 120);
     EXPECT_GT(GetRValue(edge), 150);
+}
+
+// What the download pages' bar shows after a run of messages: a share, or a
+// marquee for an unknown length, a value above 100 and the installers.
+TEST_F(Pages, DownloadProgressBarShowsSharesAndMarquees) {
+    enum Step { NoLength = -1, Installing = -2 };
+    struct Case {
+        const char* name;
+        std::vector<int> steps;  // percentages or a Step
+        bool marquee;
+        int position;
+    } cases[] = {
+        {"a share", {40}, false, 40},
+        {"a full bar", {100}, false, 100},
+        {"above 100", {250}, true, 0},
+        {"a share after a value above 100", {250, 40}, false, 40},
+        {"a share after an unknown length", {NoLength, 70}, false, 70},
+        {"an unknown length", {30, NoLength}, true, 0},
+        {"the installers", {100, Installing}, true, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        HWND control = CreateWindowExW(0, PROGRESS_CLASSW, L"", WS_CHILD | WS_VISIBLE, 0, 0, 200,
+                                       12, parent, nullptr, nullptr, nullptr);
+        DownloadProgressBar bar;
+        ASSERT_TRUE(bar.Attach(control));
+        for (int step : c.steps) {
+            if (step == NoLength) {
+                bar.OnLengthUnknown();
+            } else if (step == Installing) {
+                bar.OnInstalling();
+            } else {
+                bar.OnProgress(static_cast<WPARAM>(step));
+            }
+        }
+        EXPECT_EQ((GetWindowLongW(control, GWL_STYLE) & PBS_MARQUEE) != 0, c.marquee);
+        EXPECT_EQ(bar.InMarquee(), c.marquee);
+        EXPECT_EQ(SendMessageW(control, PBM_GETPOS, 0, 0), c.position);
+        bar.Detach();
+        DestroyWindow(control);
+    }
 }

@@ -26,9 +26,11 @@
 #include "pages/ProductPage.h"
 #include "support/MessageBoxRecorder.h"
 #include "support/RunState.h"
+#include "support/RunningProgram.h"
 #include "support/ScopedRegistryKeys.h"
 #include "support/ServiceControl.h"
 #include "support/UiEnvironment.h"
+#include "support/ZipWriter.h"
 
 namespace wizard_run {
 
@@ -67,6 +69,10 @@ protected:
         config = ConfigurationManager::GetInstance();
         config->languageName.Empty();
         ForgetEarlierRun(*config);
+        // A test that ended the wizard has deleted the working folder.
+        if (!config->workFolder.IsEmpty()) {
+            CreateDirectoryW(config->workFolder, nullptr);
+        }
         config->productImage.reset();
         for (CString* field : {&config->productTitle, &config->cu, &config->cl, &config->cf,
                                &config->cp, &config->ctu, &config->ch, &config->cfl}) {
@@ -149,6 +155,63 @@ protected:
             }
         }
         return verdicts;
+    }
+
+    // Walks from the welcome page through the product pages, accepting each,
+    // and waits until the download page has handed over.
+    void AcceptAllAndDownload() {
+        ClickButton(*dialog->Pages().at(2), 1010);
+        for (size_t index = 3; dynamic_cast<ProductPage*>(dialog->Pages().at(index).get());
+             ++index) {
+            ClickButton(*dialog->Pages().at(index), 1021);
+        }
+        HWND finish = *dialog->Pages().back();
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+        while (!IsWindowVisible(finish) && !dialog->GetErrorPage()->IsWindowVisible()) {
+            ASSERT_LT(std::chrono::steady_clock::now(), deadline) << "the downloads never ended";
+            MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
+            PumpMessages();
+        }
+    }
+
+    // What the probe program recorded when it was started from path, waiting
+    // a little: offers are started without waiting for them.
+    static std::wstring RecordedCommandLine(const std::wstring& path) {
+        for (int i = 0; i < 100; ++i) {
+            const std::string text = ReadFileBytes(path + L".cmdline");
+            if (!text.empty()) {
+                return std::wstring(reinterpret_cast<const wchar_t*>(text.data()),
+                                    text.size() / sizeof(wchar_t));
+            }
+            Sleep(100);
+        }
+        return L"<not started>";
+    }
+
+    // "<code> <offer id> <12>" of each event the service received.
+    static std::vector<std::string> Events() {
+        std::vector<std::string> events;
+        for (const auto& row : service::Events()) {
+            const json& event = row.at("event");
+            std::string line =
+                event.at("6").get<std::string>() + " " + event.at("5").get<std::string>();
+            const std::string twelve = event.at("12").get<std::string>();
+            if (!twelve.empty()) {
+                line += " " + twelve.substr(0, twelve.find(':') + 1);
+            }
+            events.push_back(line);
+        }
+        return events;
+    }
+
+    // The probe program's bytes, served as an installer.
+    static const std::string& Probe() {
+        static const std::string probe = ReadFileBytes(TestProgramFolder() + L"process_probe.exe");
+        return probe;
+    }
+    static void ServeFile(const std::string& path, const std::string& bytes) {
+        service::SetScenario(
+            {{"path", path}, {"responses", {{{"body_hex", service::ToHex(bytes)}}}}});
     }
 
     std::shared_ptr<ConfigurationManager> config;

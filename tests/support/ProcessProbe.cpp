@@ -1,6 +1,7 @@
 // A small program for the launcher tests: it records the command line it was
 // started with in "<its own path>.cmdline" (UTF-16) and ends with the exit
-// code given as its first argument (0 without one).
+// code given as its first argument (0 without one), after waiting the number
+// of milliseconds given as its second argument.
 #include <windows.h>
 #include <shellapi.h>
 
@@ -30,6 +31,9 @@ int wmain() {
     std::unique_ptr<LPWSTR, LocalFreeDeleter> arguments(CommandLineToArgvW(commandLine, &count));
     if (!arguments || count < 2) {
         return 0;
+    }
+    if (count >= 3) {
+        Sleep(static_cast<DWORD>(std::wcstoul(arguments.get()[2], nullptr, 10)));
     }
     return static_cast<int>(std::wcstoul(arguments.get()[1], nullptr, 10));
 }
