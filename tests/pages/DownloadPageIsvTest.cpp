@@ -4,8 +4,6 @@
 // error page when the product cannot be downloaded or installed.
 #include "WizardRun.h"
 
-#include "config/BuildConstants.h"
-
 namespace {
 
 using namespace wizard_run;
@@ -14,9 +12,6 @@ class DownloadPageIsvTest : public WizardRun {
 protected:
     void SetUp() override {
         WizardRun::SetUp();
-        // What the wizard holds for an ISV build before the loading.
-        config->cu = ProductBuildConstants().isvProductUrl;
-        config->productTitle = config->makerName;
         arguments = config->productArguments;
     }
     void TearDown() override {

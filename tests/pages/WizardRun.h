@@ -17,6 +17,7 @@
 
 #include "api/Package.h"
 #include "app/CTallwickDlg.h"
+#include "config/BuildConstants.h"
 #include "config/ConfigurationManager.h"
 #include "localisation/LanguageManager.h"
 #include "framework/ShellOpen.h"
@@ -80,6 +81,12 @@ protected:
         }
         config->cb.clear();
         config->publisherId.clear();
+        if (!IsDlm()) {
+            // What an ISV wizard holds before its loading: the maker and the
+            // product its build carries.
+            config->productTitle = config->makerName;
+            config->cu = ProductBuildConstants().isvProductUrl;
+        }
     }
     void TearDown() override {
         dialog.reset();
