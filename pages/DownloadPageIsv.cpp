@@ -9,67 +9,19 @@
 #include "localisation/LanguageManager.h"
 #include "pages/DownloadSteps.h"
 
-DownloadPageIsv::DownloadPageIsv(std::shared_ptr<LanguageManager> languageManager, HWND parent)
-    : IPage(std::move(languageManager), kTemplate, parent) {
-    OnMessage(WM_TIMER, [this](WPARAM id, LPARAM, LRESULT&) {
-        if (id == kPollTimer) {
-            CheckDownload();
-        } else if (id == kInstallerTimer) {
-            CheckMainInstaller();
-        }
-        return false;  // every timer goes on to the default handling
-    });
-    OnMessage(WM_DOWNLOAD_PROGRESS, [this](WPARAM percent, LPARAM, LRESULT& result) {
-        progressBar.OnProgress(percent);
-        result = 0;
-        return true;
-    });
-    OnMessage(WM_DOWNLOAD_NO_LENGTH, [this](WPARAM, LPARAM, LRESULT& result) {
-        progressBar.OnLengthUnknown();
-        result = 0;
-        return true;
-    });
-}
-
-BOOL DownloadPageIsv::OnInitDialog() {
-    CDialogEx::OnInitDialog();
-    BindControl(progressBar, kProgressId);
-    BindControl(pageImage, kImageId);
-    RegisterTexts();
-    UpdateTexts();
+void DownloadPageIsv::ShowImage() {
     pageImage.LoadFromResource(101, L"IMAGE_BLOB");
-    return TRUE;
 }
 
-void DownloadPageIsv::RegisterTexts() {
-    BindText(1025, "PROGRESS_TITLE");
-    BindText(1026, "PROGRESS_DESC");
-}
-
-void DownloadPageIsv::OnNavigateToPage() {
-    auto config = ConfigurationManager::GetInstance();
-    if (config->mainPackage) {
-        downloadQueue.push_back(config->mainPackage);
+void DownloadPageIsv::OnOtherTimer(UINT_PTR id) {
+    if (id == kInstallerTimer) {
+        CheckMainInstaller();
     }
-    const auto accepted = config->acceptedOffers;
-    downloadQueue.insert(downloadQueue.end(), accepted.begin(), accepted.end());
-    if (downloadQueue.empty()) {
-        Finish();
-        return;
-    }
-    StartNextDownload();
 }
 
 void DownloadPageIsv::OnWizardClosing() {
-    ::KillTimer(m_hWnd, kPollTimer);
     ::KillTimer(m_hWnd, kInstallerTimer);
-    // The download manager has been told to cancel: the transfer ends at its
-    // next block and closes its file.
-    if (downloadResult.valid()) {
-        downloadResult.wait();
-    }
-    // The user chose to leave a running installer running.
-    LetRunContinue(std::move(runResult));
+    DownloadPage::OnWizardClosing();
 }
 
 void DownloadPageIsv::StartNextDownload() {
@@ -83,31 +35,14 @@ void DownloadPageIsv::StartNextDownload() {
     ::SetTimer(m_hWnd, kPollTimer, 100, nullptr);
 }
 
-void DownloadPageIsv::CheckDownload() {
-    if (!IsReady(downloadResult)) {
-        return;
+void DownloadPageIsv::OnDownloaded(const std::shared_ptr<Package>& package, const CString& path) {
+    if (package->isMain) {
+        ConfigurationManager::GetInstance()->SetDownloadedFile(path);
     }
-    ::KillTimer(m_hWnd, kPollTimer);
-    const std::shared_ptr<Package> package = downloadQueue.front();
-    downloadQueue.pop_front();
-    const DownloadManager::Result result = downloadResult.get();
-    if (!result.first) {
-        ReportDownloadFailure(*package, result.second);
-        if (package->isMain) {
-            mainFailed = true;
-        }
-    } else {
-        const CString downloaded = DownloadManager::GetInstance()->downloadedPath;
-        if (package->isMain) {
-            ConfigurationManager::GetInstance()->SetDownloadedFile(downloaded);
-        }
-        runQueue.emplace_back(package, downloaded);
-    }
-    if (!downloadQueue.empty()) {
-        StartNextDownload();
-        return;
-    }
+    runQueue.emplace_back(package, path);
+}
 
+void DownloadPageIsv::OnDownloadsDone() {
     if (installersRunningCallback) {
         installersRunningCallback();
     }

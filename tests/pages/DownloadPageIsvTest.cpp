@@ -4,6 +4,10 @@
 // error page when the product cannot be downloaded or installed.
 #include "WizardRun.h"
 
+#include <tlhelp32.h>
+
+#include "win32/UniqueHandle.h"
+
 namespace {
 
 using namespace wizard_run;
@@ -157,4 +161,39 @@ TEST_F(DownloadPageIsvTest, AZippedProductRunsTheProgramInside) {
     const std::wstring program = config->workFolder.str() + L"\\isv-setup\\setup.exe";
     EXPECT_EQ(config->downloadedFile.str(), program);
     EXPECT_EQ(RecordedCommandLine(program), L"\"" + program + L"\" 0 1500");
+}
+
+// Quitting while the product's installer runs leaves it running: the wizard
+// neither waits for it nor ends it.
+TEST_F(DownloadPageIsvTest, QuittingDuringTheInstallerLeavesItRunning) {
+    config->productArguments = L"0 20000";
+    ServeFile("/f/isv-setup.exe", Probe());
+    Serve(Response(json::array()));
+    Run();
+    ClickButton(*dialog->Pages().at(2), 1010);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    while (GetFileAttributesW((Product() + L".cmdline").c_str()) == INVALID_FILE_ATTRIBUTES) {
+        ASSERT_LT(std::chrono::steady_clock::now(), deadline) << "the installer never started";
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
+        PumpMessages();
+    }
+    SendMessageW(*dialog, WM_CLOSE, 0, 0);
+    ASSERT_EQ(boxes.Boxes().size(), 1u);
+    EXPECT_EQ(boxes.Boxes()[0].text, Text("PROGRESS_QUIT"));
+    dialog.reset();
+
+    // The installer is still there, twenty seconds from its end.
+    win32::UniqueKernelHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    PROCESSENTRY32W entry = {};
+    entry.dwSize = sizeof(entry);
+    DWORD installer = 0;
+    for (BOOL more = Process32FirstW(snapshot.get(), &entry); more;
+         more = Process32NextW(snapshot.get(), &entry)) {
+        if (_wcsicmp(entry.szExeFile, L"isv-setup.exe") == 0) {
+            installer = entry.th32ProcessID;
+        }
+    }
+    ASSERT_NE(installer, 0u) << "the wizard waited for the installer or ended it";
+    win32::UniqueKernelHandle process(OpenProcess(PROCESS_TERMINATE, FALSE, installer));
+    TerminateProcess(process.get(), 0);
 }
