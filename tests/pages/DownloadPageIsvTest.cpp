@@ -4,8 +4,11 @@
 // error page when the product cannot be downloaded or installed.
 #include "WizardRun.h"
 
+#include <commctrl.h>
+
 #include <tlhelp32.h>
 
+#include "pages/DownloadPageIsv.h"
 #include "win32/UniqueHandle.h"
 
 namespace {
@@ -43,6 +46,13 @@ protected:
                 boxes.SetAnswer(IDCANCEL);
                 SendMessageW(*dialog, WM_CLOSE, 0, 0);
                 asked = true;
+                // The download page says what goes on: its texts, and a
+                // moving bar while the installer runs.
+                HWND page = *dialog->Pages().at(dialog->Pages().size() - 2);
+                EXPECT_EQ(ItemText(page, 1025), WideToNarrow(Text("PROGRESS_TITLE"), CP_UTF8));
+                HWND bar = GetDlgItem(page, DownloadPageIsv::kProgressId);
+                ASSERT_NE(bar, nullptr);
+                EXPECT_TRUE(GetWindowLongW(bar, GWL_STYLE) & PBS_MARQUEE);
             }
             MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
             PumpMessages();

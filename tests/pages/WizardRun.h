@@ -25,6 +25,7 @@
 #include "pages/IPage.h"
 #include "pages/LoadingPage.h"
 #include "pages/ProductPage.h"
+#include "process/FileSystem.h"
 #include "support/MessageBoxRecorder.h"
 #include "support/RunState.h"
 #include "support/RunningProgram.h"
@@ -70,8 +71,10 @@ protected:
         config = ConfigurationManager::GetInstance();
         config->languageName.Empty();
         ForgetEarlierRun(*config);
-        // A test that ended the wizard has deleted the working folder.
+        // Each test starts with an empty working folder: what an earlier
+        // test's installers recorded there must not pass for this one's.
         if (!config->workFolder.IsEmpty()) {
+            DeleteFolderTree(config->workFolder);
             CreateDirectoryW(config->workFolder, nullptr);
         }
         config->productImage.reset();
