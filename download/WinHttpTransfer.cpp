@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "api/NetworkTimeouts.h"
 #include "api/SecureProtocols.h"
 #include "download/DownloadManager.h"
 #include "download/TargetFile.h"
@@ -96,6 +97,12 @@ void WinHttpGet::Open(const CString& url, const SessionOptions& options) {
     if (!::WinHttpSetOption(session.get(), WINHTTP_OPTION_SECURE_PROTOCOLS, &protocols,
                             sizeof(protocols))) {
         ThrowSystemError(L"Failed to set secure protocols: %d - %s", ::GetLastError());
+    }
+    // A receive that makes no progress for this long fails with
+    // ERROR_WINHTTP_TIMEOUT, whose system text the failure then carries.
+    if (!::WinHttpSetTimeouts(session.get(), kResolveTimeoutMs, kConnectTimeoutMs, kSendTimeoutMs,
+                              kDownloadReceiveTimeoutMs)) {
+        ThrowSystemError(L"Failed to set time-outs: %d - %s", ::GetLastError());
     }
 
     URL_COMPONENTS parts = {};

@@ -6,6 +6,7 @@
 #include <stdexcept>
 #include <vector>
 
+#include "api/NetworkTimeouts.h"
 #include "download/DownloadManager.h"
 #include "download/TargetFile.h"
 #include "download/TransferError.h"
@@ -30,6 +31,18 @@ DownloadManager::Result DownloadManager::DownloadWithWinInet(const CString& url,
             ::InternetOpenW(L"", INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
         if (!internet) {
             ThrowSystemError(L"Failed to initialize WinINet:: %d - %s", ::GetLastError());
+        }
+        // WinINet would wait for ever on a silent server: a receive that
+        // makes no progress for this long ends the transfer.
+        const struct {
+            DWORD option;
+            DWORD milliseconds;
+        } timeouts[] = {{INTERNET_OPTION_CONNECT_TIMEOUT, kConnectTimeoutMs},
+                        {INTERNET_OPTION_SEND_TIMEOUT, kSendTimeoutMs},
+                        {INTERNET_OPTION_RECEIVE_TIMEOUT, kDownloadReceiveTimeoutMs}};
+        for (auto timeout : timeouts) {
+            ::InternetSetOptionW(internet.get(), timeout.option, &timeout.milliseconds,
+                                 sizeof(timeout.milliseconds));
         }
         // WinINet follows redirects itself.
         win32::UniqueWinInetHandle resource(
@@ -61,11 +74,27 @@ DownloadManager::Result DownloadManager::DownloadWithWinInet(const CString& url,
             ThrowSystemError(L"Failed to open file for writing: %d - %s", file.OpenError());
         }
         TransferProgress progress(window, lengthKnown ? length : 0);
-        // A failed read ends the body like its end does; only the length
-        // check below can tell that bytes are missing.
+        // Any other failed read ends the body like its end does; only the
+        // length check below can tell that bytes are missing.
         std::vector<char> block(kReadBlock);
         DWORD read = 0;
-        while (::InternetReadFile(resource.get(), block.data(), kReadBlock, &read) && read > 0) {
+        for (;;) {
+            // A closing wizard must not wait for a body that drips.
+            if (cancelled) {
+                ThrowTransferError(L"Download cancelled.");
+            }
+            if (!::InternetReadFile(resource.get(), block.data(), kReadBlock, &read)) {
+                // A stalled server is no end of the body, even when no length
+                // was given to tell the bytes missing.
+                const DWORD error = ::GetLastError();
+                if (error == ERROR_INTERNET_TIMEOUT) {
+                    ThrowSystemError(L"Failed to read data: %d - %s", error);
+                }
+                break;
+            }
+            if (read == 0) {
+                break;
+            }
             file.Write(block.data(), read);
             progress.Add(read);
         }
