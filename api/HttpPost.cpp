@@ -92,6 +92,11 @@ bool PostJson(const CString& url, const std::string& body, HeaderList headers,
                                                WINHTTP_FLAG_SECURE));
         }
         if (request) {
+            // Waiting for the response's headers has its own limit, which
+            // WinHttpSetTimeouts does not set (90 seconds by default).
+            DWORD responseTimeout = kRequestReceiveTimeoutMs;
+            ::WinHttpSetOption(request.get(), WINHTTP_OPTION_RECEIVE_RESPONSE_TIMEOUT,
+                               &responseTimeout, sizeof(responseTimeout));
             headers.emplace_back(L"Expect", L"100-continue");
             headers.emplace_back(L"Content-Type", L"application/json");
             for (const auto& header : headers) {

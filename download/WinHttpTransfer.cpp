@@ -133,6 +133,11 @@ void WinHttpGet::Open(const CString& url, const SessionOptions& options) {
     // WinHTTP would follow redirects on its own (and up to its own limit);
     // this loop follows them instead, so that it can count them and give each
     // its own session.
+    // Waiting for the response's headers has its own limit, which
+    // WinHttpSetTimeouts does not set (90 seconds by default).
+    DWORD responseTimeout = kDownloadReceiveTimeoutMs;
+    ::WinHttpSetOption(request.get(), WINHTTP_OPTION_RECEIVE_RESPONSE_TIMEOUT, &responseTimeout,
+                       sizeof(responseTimeout));
     DWORD policy = WINHTTP_OPTION_REDIRECT_POLICY_NEVER;
     if (!::WinHttpSetOption(request.get(), WINHTTP_OPTION_REDIRECT_POLICY, &policy,
                             sizeof(policy))) {

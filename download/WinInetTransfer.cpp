@@ -17,6 +17,19 @@ namespace {
 
 const DWORD kReadBlock = 4096;
 
+void SetTimeouts(HINTERNET handle) {
+    const struct {
+        DWORD option;
+        DWORD milliseconds;
+    } timeouts[] = {{INTERNET_OPTION_CONNECT_TIMEOUT, kConnectTimeoutMs},
+                    {INTERNET_OPTION_SEND_TIMEOUT, kSendTimeoutMs},
+                    {INTERNET_OPTION_RECEIVE_TIMEOUT, kDownloadReceiveTimeoutMs}};
+    for (auto timeout : timeouts) {
+        ::InternetSetOptionW(handle, timeout.option, &timeout.milliseconds,
+                             sizeof(timeout.milliseconds));
+    }
+}
+
 }  // namespace
 
 DownloadManager::Result DownloadManager::DownloadWithWinInet(const CString& url, HWND window,
@@ -34,22 +47,17 @@ DownloadManager::Result DownloadManager::DownloadWithWinInet(const CString& url,
         }
         // WinINet would wait for ever on a silent server: a receive that
         // makes no progress for this long ends the transfer.
-        const struct {
-            DWORD option;
-            DWORD milliseconds;
-        } timeouts[] = {{INTERNET_OPTION_CONNECT_TIMEOUT, kConnectTimeoutMs},
-                        {INTERNET_OPTION_SEND_TIMEOUT, kSendTimeoutMs},
-                        {INTERNET_OPTION_RECEIVE_TIMEOUT, kDownloadReceiveTimeoutMs}};
-        for (auto timeout : timeouts) {
-            ::InternetSetOptionW(internet.get(), timeout.option, &timeout.milliseconds,
-                                 sizeof(timeout.milliseconds));
-        }
+        SetTimeouts(internet.get());
         // WinINet follows redirects itself.
         win32::UniqueWinInetHandle resource(
             ::InternetOpenUrlW(internet.get(), url, nullptr, 0, INTERNET_FLAG_RELOAD, 0));
         if (!resource) {
             ThrowSystemError(L"Failed to open URL:: %d - %s", ::GetLastError());
         }
+        // The request made by InternetOpenUrlW does not take every limit
+        // over from the session (Wine's keeps no receive limit): set them on
+        // it as well.
+        SetTimeouts(resource.get());
         DWORD status = 0;
         DWORD size = sizeof(status);
         if (!::HttpQueryInfoW(resource.get(), HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER,
