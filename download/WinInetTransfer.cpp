@@ -91,7 +91,17 @@ DownloadManager::Result DownloadManager::DownloadWithWinInet(const CString& url,
             if (cancelled) {
                 ThrowTransferError(L"Download cancelled.");
             }
-            if (!::InternetReadFile(resource.get(), block.data(), kReadBlock, &read)) {
+            // InternetReadFile waits until the whole block has arrived; asking
+            // what is there first lets a slow body be read as it comes, so the
+            // cancel flag is seen between its bytes.
+            DWORD available = 0;
+            bool failed = !::InternetQueryDataAvailable(resource.get(), &available, 0, 0);
+            if (!failed && available == 0) {
+                break;
+            }
+            const DWORD wanted = available < kReadBlock ? available : kReadBlock;
+            failed = failed || !::InternetReadFile(resource.get(), block.data(), wanted, &read);
+            if (failed) {
                 // A stalled server is no end of the body, even when no length
                 // was given to tell the bytes missing.
                 const DWORD error = ::GetLastError();
