@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <mutex>
 
+#include "api/ConfigurationText.h"
 #include "api/DownloadToken.h"
 #include "api/Encoding.h"
 #include "api/HttpPost.h"
@@ -25,19 +26,6 @@ const unsigned kRetryPauseMs = 5000;
 
 bool IsSuccessStatus(uint32_t status) {
     return status >= 200 && status <= 399;
-}
-
-// Whitespace goes everywhere, also inside string values; only an escaped
-// space survives.
-std::string RemoveWhitespace(const std::string& text) {
-    std::string result;
-    result.reserve(text.size());
-    for (char ch : text) {
-        if (ch != ' ' && ch != '\t' && ch != '\n' && ch != '\v' && ch != '\f' && ch != '\r') {
-            result += ch;
-        }
-    }
-    return result;
 }
 
 // Two-letter language code of a locale name such as en_US; A-Z lower-cased.
@@ -104,19 +92,24 @@ std::unique_ptr<nlohmann::json> ApiManager::RequestConfiguration() {
 
     std::string response;
     bool succeeded = false;
-    for (int attempt = 0; attempt < kConfigurationAttempts && !succeeded; ++attempt) {
+    // A closing wizard needs no configuration: the body being read is given
+    // up and no further attempt starts, so the loading worker ends at once.
+    const auto closing = [config] { return config->closing.load(); };
+    for (int attempt = 0; attempt < kConfigurationAttempts && !succeeded && !closing(); ++attempt) {
         const std::string text =
             request.dump(-1, ' ', false, nlohmann::json::error_handler_t::strict);
         response.clear();
         uint32_t status = 0;
         // A transport failure throws out of here at once: no further attempts.
-        succeeded = PostJson(config->configUrl, text, HeaderList(), response, status) &&
+        succeeded = PostJson(config->configUrl, text, HeaderList(), response, status, closing) &&
                     IsSuccessStatus(status);
         if (!succeeded) {
             std::printf("Failed to send config request. %d %d\n", static_cast<int>(status),
                         static_cast<int>(::GetLastError()));
             std::fflush(stdout);
-            SleepFor(kRetryPauseMs);
+            if (!closing()) {
+                SleepFor(kRetryPauseMs);
+            }
         }
     }
     // The body of an error status is the service's complaint, not a
@@ -125,13 +118,5 @@ std::unique_ptr<nlohmann::json> ApiManager::RequestConfiguration() {
         throw TallwickException();
     }
 
-    const std::string compact = RemoveWhitespace(response);
-    if (compact.empty()) {
-        throw TallwickException();
-    }
-    auto document = std::make_unique<nlohmann::json>(nlohmann::json::parse(compact));
-    if (document->is_discarded()) {
-        throw TallwickException();
-    }
-    return document;
+    return ParseConfigurationText(response);
 }

@@ -10,6 +10,11 @@
 
 namespace {
 
+// The conversion takes time in the square of the length: no tracking text
+// comes near this, and a longer one (an offer identifier of megabytes from a
+// hostile service) would hold the loading worker for minutes.
+const size_t kMaxBase62Bytes = 1024;
+
 const char kBase62Alphabet[] = "0123456789abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ";
 
 const std::unordered_map<std::string, std::string>& AffiliateTable() {
@@ -50,6 +55,9 @@ std::string Base62Encode(const std::string& bytes) {
     const size_t n = bytes.size() - first;
     if (n == 0) {
         return {};
+    }
+    if (n > kMaxBase62Bytes) {
+        throw std::length_error("Base62Encode input too long");
     }
     const size_t places =
         static_cast<size_t>(std::ceil(static_cast<double>(n) * std::log(256.0) / std::log(62.0)));

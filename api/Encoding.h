@@ -8,7 +8,9 @@
 
 // Writes bytes, read as one unsigned big-endian number, in base 62 with the
 // alphabet 0-9a-zA-Z; leading zero bytes do not show. Throws
-// std::runtime_error("Non-zero carry") if the digit buffer overflows.
+// std::runtime_error("Non-zero carry") if the digit buffer overflows, and
+// std::length_error for more than 1024 significant bytes (the conversion is
+// quadratic).
 std::string Base62Encode(const std::string& bytes);
 
 // The affiliate number for a two-letter upper-case country code; "91082" for

@@ -9,6 +9,7 @@
 #include <new>
 #include <vector>
 
+#include "api/NetworkTimeouts.h"
 #include "api/SecureProtocols.h"
 #include "api/TallwickException.h"
 #include "win32/WinHttpHandle.h"
@@ -18,6 +19,10 @@
 #endif
 
 namespace {
+
+// No configuration comes near this size: a larger body is refused as a failed
+// request instead of growing the process's memory without end.
+const size_t kMaxResponseBytes = 16u * 1024u * 1024u;
 
 // Version tests compare major, minor and service-pack major, each with
 // greater-or-equal, as VerifyVersionInfoW does.
@@ -35,7 +40,8 @@ void Diagnostic(const wchar_t* format, unsigned long value) {
 }  // namespace
 
 bool PostJson(const CString& url, const std::string& body, HeaderList headers,
-              std::string& response, uint32_t& status) {
+              std::string& response, uint32_t& status, const std::function<bool()>& abandon) {
+    const ULONGLONG started = ::GetTickCount64();
     // Windows 7 without a service pack lacks the TLS versions the services need.
     if (IsAtLeast(6, 1, 0) && !IsAtLeast(6, 1, 1)) {
         throw TallwickException();
@@ -55,6 +61,7 @@ bool PostJson(const CString& url, const std::string& body, HeaderList headers,
     std::wstring path(parts.lpszUrlPath, parts.dwUrlPathLength);
 
     bool sent = false;
+    bool refused = false;
     {
         const DWORD accessType = IsAtLeast(6, 1, 0) && !IsAtLeast(6, 2, 0)
                                      ? WINHTTP_ACCESS_TYPE_DEFAULT_PROXY
@@ -71,6 +78,10 @@ bool PostJson(const CString& url, const std::string& body, HeaderList headers,
                 session.reset();
             }
         }
+        if (session && !::WinHttpSetTimeouts(session.get(), kResolveTimeoutMs, kConnectTimeoutMs,
+                                             kSendTimeoutMs, kRequestReceiveTimeoutMs)) {
+            session.reset();
+        }
         if (session) {
             connection.reset(
                 ::WinHttpConnect(session.get(), host.c_str(), INTERNET_DEFAULT_HTTPS_PORT, 0));
@@ -81,6 +92,11 @@ bool PostJson(const CString& url, const std::string& body, HeaderList headers,
                                                WINHTTP_FLAG_SECURE));
         }
         if (request) {
+            // Waiting for the response's headers has its own limit, which
+            // WinHttpSetTimeouts does not set (90 seconds by default).
+            DWORD responseTimeout = kRequestReceiveTimeoutMs;
+            ::WinHttpSetOption(request.get(), WINHTTP_OPTION_RECEIVE_RESPONSE_TIMEOUT,
+                               &responseTimeout, sizeof(responseTimeout));
             headers.emplace_back(L"Expect", L"100-continue");
             headers.emplace_back(L"Content-Type", L"application/json");
             for (const auto& header : headers) {
@@ -108,13 +124,25 @@ bool PostJson(const CString& url, const std::string& body, HeaderList headers,
                 // Callers treat anything outside 200-399 as failed.
                 status = 0;
             }
+            size_t received = 0;
             for (;;) {
+                // A body that drips or never ends would hold this thread (and
+                // a closing wizard waiting for it) for ever.
+                if (::GetTickCount64() - started > kRequestBodyDeadlineMs ||
+                    (abandon && abandon())) {
+                    refused = true;
+                    break;
+                }
                 DWORD available = 0;
                 if (!::WinHttpQueryDataAvailable(request.get(), &available)) {
                     Diagnostic(L"Error %u in WinHttpQueryDataAvailable.", ::GetLastError());
                     break;
                 }
                 if (available == 0) {
+                    break;
+                }
+                if (available > kMaxResponseBytes - received) {
+                    refused = true;
                     break;
                 }
                 std::vector<char> buffer;
@@ -134,10 +162,11 @@ bool PostJson(const CString& url, const std::string& body, HeaderList headers,
                 // Exactly the bytes read: a NUL inside the body must not cut
                 // the rest of this block away.
                 response.append(buffer.data(), read);
+                received += read;
             }
         }
     }
-    if (!sent) {
+    if (!sent || refused) {
         throw TallwickException();
     }
     return true;

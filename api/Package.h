@@ -3,6 +3,7 @@
 #include <nlohmann/json.hpp>
 
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <functional>
@@ -66,6 +67,8 @@ public:
 
     // Blocks until every send started so far has finished.
     void WaitForPendingEvents();
+    // The same, giving up at deadline: false when sends were still running.
+    bool WaitForPendingEventsUntil(std::chrono::steady_clock::time_point deadline);
 
     // Fetches the offer image (i below the file base address) in the
     // background, stores the decoded bitmap in image when bytes arrived, then

@@ -41,8 +41,12 @@ void Package::SendEvent(int32_t code, const json& fields) {
         // running while the process ends must not reach for the configuration
         // singleton during static destruction.
         const CString url = ConfigurationManager::GetInstance()->analyticsUrl;
+        // The send holds the package while it runs: a send given up at exit
+        // then leaves nobody waiting for it, and the process can end.
+        std::shared_ptr<Package> holder = weak_from_this().lock();
         auto state = std::make_shared<EventState>();
-        state->thread = std::thread(&Package::RunSender, this, url, code, fields);
+        state->thread =
+            std::thread([this, holder, url, code, fields] { RunSender(this, url, code, fields); });
         state->thread.detach();
     } catch (...) {
         // No thread, no send: undo the count so that nobody waits for it.
@@ -57,6 +61,11 @@ void Package::SendEvent(int32_t code, const json& fields) {
 void Package::WaitForPendingEvents() {
     std::unique_lock<std::mutex> lock(eventMutex);
     eventsDone.wait(lock, [this] { return pendingEvents == 0; });
+}
+
+bool Package::WaitForPendingEventsUntil(std::chrono::steady_clock::time_point deadline) {
+    std::unique_lock<std::mutex> lock(eventMutex);
+    return eventsDone.wait_until(lock, deadline, [this] { return pendingEvents == 0; });
 }
 
 void Package::SnapshotForEvent(json& body, HeaderList& headers) {

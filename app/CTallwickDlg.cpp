@@ -380,6 +380,9 @@ void CTallwickDlg::DeleteWorkFolder() {
     const CString folder = ConfigurationManager::GetInstance()->workFolder;
     if (!folder.IsEmpty()) {
         DeleteFolderTree(folder);
+        // DeleteFolderTree leaves an empty folder in place; at exit that
+        // would leave one behind for every run that downloaded nothing.
+        ::RemoveDirectoryW(folder);
     }
 }
 

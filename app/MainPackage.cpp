@@ -1,5 +1,8 @@
 #include "app/MainPackage.h"
 
+#include <chrono>
+#include <vector>
+
 #include "api/ApiManager.h"
 #include "api/Package.h"
 #include "config/ConfigurationManager.h"
@@ -7,6 +10,9 @@
 namespace {
 constexpr int32_t kStartEvent = 1;
 constexpr int32_t kQuitEvent = 5;
+// Two attempts and the two pauses after them take about 10 seconds against a
+// service that answers; a send still running after this is given up.
+constexpr std::chrono::seconds kExitEventsWait{15};
 }  // namespace
 
 std::shared_ptr<Package> CreateMainPackage(const CString& o, const CString& f, const CString& dn,
@@ -32,9 +38,18 @@ void SendExitEventsAndWait() {
     if (config->mainPackage) {
         packages.push_back(config->mainPackage);
     }
+    // All events leave together and share one deadline: against a service
+    // that answers, each still gets its retry well within it; against one
+    // that stalls or drips, the wizard ends anyway and the sends still
+    // running are given up (each holds its package, so nobody waits for them).
+    const auto deadline = std::chrono::steady_clock::now() + kExitEventsWait;
     for (const auto& package : packages) {
         package->SendEvent(kQuitEvent);
-        package->WaitForPendingEvents();
+    }
+    for (const auto& package : packages) {
+        if (!package->WaitForPendingEventsUntil(deadline)) {
+            break;
+        }
     }
 }
 

@@ -19,7 +19,8 @@ void RefreshMainPackage(const std::shared_ptr<Package>& package, const CString& 
                         const CString& dn, const CString& c);
 
 // Reports the exit event of every shown offer and of the main package and
-// waits until each package has delivered its pending events.
+// waits until each package has delivered its pending events, for at most
+// 15 seconds in all.
 void SendExitEventsAndWait();
 
 // Releases the images of the shown and accepted offers; GDI+ objects must go

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "api/NetworkTimeouts.h"
 #include "api/SecureProtocols.h"
 #include "download/DownloadManager.h"
 #include "download/TargetFile.h"
@@ -97,6 +98,12 @@ void WinHttpGet::Open(const CString& url, const SessionOptions& options) {
                             sizeof(protocols))) {
         ThrowSystemError(L"Failed to set secure protocols: %d - %s", ::GetLastError());
     }
+    // A receive that makes no progress for this long fails with
+    // ERROR_WINHTTP_TIMEOUT, whose system text the failure then carries.
+    if (!::WinHttpSetTimeouts(session.get(), kResolveTimeoutMs, kConnectTimeoutMs, kSendTimeoutMs,
+                              kDownloadReceiveTimeoutMs)) {
+        ThrowSystemError(L"Failed to set time-outs: %d - %s", ::GetLastError());
+    }
 
     URL_COMPONENTS parts = {};
     parts.dwStructSize = sizeof(parts);
@@ -126,6 +133,11 @@ void WinHttpGet::Open(const CString& url, const SessionOptions& options) {
     // WinHTTP would follow redirects on its own (and up to its own limit);
     // this loop follows them instead, so that it can count them and give each
     // its own session.
+    // Waiting for the response's headers has its own limit, which
+    // WinHttpSetTimeouts does not set (90 seconds by default).
+    DWORD responseTimeout = kDownloadReceiveTimeoutMs;
+    ::WinHttpSetOption(request.get(), WINHTTP_OPTION_RECEIVE_RESPONSE_TIMEOUT, &responseTimeout,
+                       sizeof(responseTimeout));
     DWORD policy = WINHTTP_OPTION_REDIRECT_POLICY_NEVER;
     if (!::WinHttpSetOption(request.get(), WINHTTP_OPTION_REDIRECT_POLICY, &policy,
                             sizeof(policy))) {

@@ -6,6 +6,7 @@
 #include <stdexcept>
 #include <vector>
 
+#include "api/NetworkTimeouts.h"
 #include "download/DownloadManager.h"
 #include "download/TargetFile.h"
 #include "download/TransferError.h"
@@ -15,6 +16,19 @@
 namespace {
 
 const DWORD kReadBlock = 4096;
+
+void SetTimeouts(HINTERNET handle) {
+    const struct {
+        DWORD option;
+        DWORD milliseconds;
+    } timeouts[] = {{INTERNET_OPTION_CONNECT_TIMEOUT, kConnectTimeoutMs},
+                    {INTERNET_OPTION_SEND_TIMEOUT, kSendTimeoutMs},
+                    {INTERNET_OPTION_RECEIVE_TIMEOUT, kDownloadReceiveTimeoutMs}};
+    for (auto timeout : timeouts) {
+        ::InternetSetOptionW(handle, timeout.option, &timeout.milliseconds,
+                             sizeof(timeout.milliseconds));
+    }
+}
 
 }  // namespace
 
@@ -31,12 +45,19 @@ DownloadManager::Result DownloadManager::DownloadWithWinInet(const CString& url,
         if (!internet) {
             ThrowSystemError(L"Failed to initialize WinINet:: %d - %s", ::GetLastError());
         }
+        // WinINet would wait for ever on a silent server: a receive that
+        // makes no progress for this long ends the transfer.
+        SetTimeouts(internet.get());
         // WinINet follows redirects itself.
         win32::UniqueWinInetHandle resource(
             ::InternetOpenUrlW(internet.get(), url, nullptr, 0, INTERNET_FLAG_RELOAD, 0));
         if (!resource) {
             ThrowSystemError(L"Failed to open URL:: %d - %s", ::GetLastError());
         }
+        // The request made by InternetOpenUrlW does not take every limit
+        // over from the session (Wine's keeps no receive limit): set them on
+        // it as well.
+        SetTimeouts(resource.get());
         DWORD status = 0;
         DWORD size = sizeof(status);
         if (!::HttpQueryInfoW(resource.get(), HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER,
@@ -61,11 +82,37 @@ DownloadManager::Result DownloadManager::DownloadWithWinInet(const CString& url,
             ThrowSystemError(L"Failed to open file for writing: %d - %s", file.OpenError());
         }
         TransferProgress progress(window, lengthKnown ? length : 0);
-        // A failed read ends the body like its end does; only the length
-        // check below can tell that bytes are missing.
+        // Any other failed read ends the body like its end does; only the
+        // length check below can tell that bytes are missing.
         std::vector<char> block(kReadBlock);
         DWORD read = 0;
-        while (::InternetReadFile(resource.get(), block.data(), kReadBlock, &read) && read > 0) {
+        for (;;) {
+            // A closing wizard must not wait for a body that drips.
+            if (cancelled) {
+                ThrowTransferError(L"Download cancelled.");
+            }
+            // InternetReadFile waits until the whole block has arrived; asking
+            // what is there first lets a slow body be read as it comes, so the
+            // cancel flag is seen between its bytes.
+            DWORD available = 0;
+            bool failed = !::InternetQueryDataAvailable(resource.get(), &available, 0, 0);
+            if (!failed && available == 0) {
+                break;
+            }
+            const DWORD wanted = available < kReadBlock ? available : kReadBlock;
+            failed = failed || !::InternetReadFile(resource.get(), block.data(), wanted, &read);
+            if (failed) {
+                // A stalled server is no end of the body, even when no length
+                // was given to tell the bytes missing.
+                const DWORD error = ::GetLastError();
+                if (error == ERROR_INTERNET_TIMEOUT) {
+                    ThrowSystemError(L"Failed to read data: %d - %s", error);
+                }
+                break;
+            }
+            if (read == 0) {
+                break;
+            }
             file.Write(block.data(), read);
             progress.Add(read);
         }

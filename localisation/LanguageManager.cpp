@@ -41,13 +41,28 @@ const char* ElementText(const tinyxml2::XMLElement& element) {
     return nullptr;
 }
 
+// A document whose texts refer to each other several times a level grows
+// exponentially when expanded. No real text comes near these limits: an
+// expansion that reaches one stops there, and the text keeps what it has,
+// its remaining references as written.
+const size_t kMaxExpandedLength = 64 * 1024;
+const size_t kMaxExpansionWork = 4 * 1024 * 1024;
+const size_t kMaxExpansionDepth = 64;
+
+// What one entry's expansion may still spend, shared by all its levels.
+struct ExpansionBudget {
+    size_t work = kMaxExpansionWork;
+    bool exhausted = false;
+};
+
 // Expands the references of one text. `active` holds the keys whose text is
 // being expanded further up, so a reference back to one of them stays as
 // written instead of looping forever.
-std::string Expand(const std::string& text, const TextTable& raw, std::set<std::string>& active) {
+std::string Expand(const std::string& text, const TextTable& raw, std::set<std::string>& active,
+                   ExpansionBudget& budget) {
     std::string result = text;
     size_t position = 0;
-    while (true) {
+    while (!budget.exhausted) {
         const size_t open = result.find('{', position);
         if (open == std::string::npos) {
             break;
@@ -62,11 +77,25 @@ std::string Expand(const std::string& text, const TextTable& raw, std::set<std::
             position = close + 1;
             continue;
         }
+        if (active.size() >= kMaxExpansionDepth) {
+            budget.exhausted = true;
+            break;
+        }
         active.insert(name);
-        const std::string inserted = Expand(found->second, raw, active);
+        const std::string inserted = Expand(found->second, raw, active, budget);
         active.erase(name);
+        const size_t grown = result.size() - (close - open + 1) + inserted.size();
+        // An insertion costs what copying the text it makes costs, and at
+        // least one unit, so even references to empty texts cannot spin.
+        const size_t cost = grown + 1;
+        if (grown > kMaxExpandedLength || cost > budget.work) {
+            budget.exhausted = true;
+            break;
+        }
+        budget.work -= cost;
         result.replace(open, close - open + 1, inserted);
-        // The inserted text is already expanded as far as it can be.
+        // The inserted text is already expanded as far as it can be (or as
+        // far as the budget allowed, which then ends the whole expansion).
         position = open + inserted.size();
     }
     return result;
@@ -118,7 +147,8 @@ void ExpandReferences(TextTable& texts) {
     const TextTable raw = texts;
     for (auto& [key, text] : texts) {
         std::set<std::string> active{key};
-        text = Expand(raw.at(key), raw, active);
+        ExpansionBudget budget;
+        text = Expand(raw.at(key), raw, active, budget);
     }
 }
 

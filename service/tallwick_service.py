@@ -4,6 +4,8 @@
 Python 3 standard library only. Listens on 127.0.0.1:
   HTTPS (default port 443)  /o  configuration, /zbd analytics, /f/<name> files
   HTTP  (default port 8780) the same paths, for http:// downloads
+  HTTPS (default port 8743) the same paths with a certificate nobody trusts
+        (self-signed), when <state-dir>/untrusted.pem exists
 Both listeners also answer the control paths under /_control/ (never recorded):
   POST /_control/reset                 forget scenarios and recorded requests, empty the events table
   POST /_control/scenario              {"path": "/o", "responses": [ {...}, ... ]}
@@ -42,7 +44,7 @@ from http.server import BaseHTTPRequestHandler, ThreadingHTTPServer
 from urllib.parse import urlsplit, parse_qs
 
 MAX_DELAY = 30.0
-MAX_BODY = 16 * 1024 * 1024
+MAX_BODY = 64 * 1024 * 1024
 MAX_STALL = 60.0
 SCENARIO_KEYS = {"status", "body", "body_hex", "headers", "delay", "redirect", "chunks",
                  "content_length", "cut", "body_size", "pace", "stall", "drop"}
@@ -337,7 +339,8 @@ class Handler(BaseHTTPRequestHandler):
         if "body_hex" in r:
             data = binascii.unhexlify(r["body_hex"])
         elif "body_size" in r:
-            data = bytes(i % 251 for i in range(r["body_size"]))
+            size = r["body_size"]
+            data = (bytes(range(251)) * (size // 251 + 1))[:size]
         else:
             data = r.get("body", "").encode("utf-8")
         self.send_response(status)
@@ -426,6 +429,7 @@ def main():
     p.add_argument("--files", default=os.path.join(here, "files"), help="folder served under /f/")
     p.add_argument("--https-port", type=int, default=443)
     p.add_argument("--http-port", type=int, default=8780)
+    p.add_argument("--untrusted-port", type=int, default=8743)
     p.add_argument("--verbose", action="store_true")
     args = p.parse_args()
 
@@ -436,7 +440,15 @@ def main():
                             os.path.join(args.state_dir, "localhost.key"))
     https = Server(("127.0.0.1", args.https_port), "https", args.verbose, context)
     http = Server(("127.0.0.1", args.http_port), "http", args.verbose)
-    for server in (https, http):
+    servers = [https, http]
+    untrusted_pem = os.path.join(args.state_dir, "untrusted.pem")
+    if os.path.exists(untrusted_pem):
+        untrusted_context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
+        untrusted_context.load_cert_chain(untrusted_pem,
+                                          os.path.join(args.state_dir, "untrusted.key"))
+        servers.append(Server(("127.0.0.1", args.untrusted_port), "https", args.verbose,
+                              untrusted_context))
+    for server in servers:
         threading.Thread(target=server.serve_forever, daemon=True).start()
     print("tallwick reference service: https://localhost:%d  http://localhost:%d"
           % (args.https_port, args.http_port), flush=True)
@@ -444,8 +456,8 @@ def main():
         threading.Event().wait()
     except KeyboardInterrupt:
         pass
-    https.shutdown()
-    http.shutdown()
+    for server in servers:
+        server.shutdown()
 
 
 if __name__ == "__main__":

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <stdexcept>
+
 #include <thread>
 
 #include <climits>
@@ -34,6 +36,14 @@ TEST(Base62Encode, LongInputsNeverOverflowTheDigitBuffer) {
         SCOPED_TRACE(n);
         EXPECT_NO_THROW(Base62Encode(std::string(n, '\xff')));
     }
+}
+
+// The conversion is quadratic: beyond 1024 significant bytes it refuses, and
+// the caller's text (the "pxl" placeholder) stays empty.
+TEST(Base62Encode, RefusesInputsBeyondItsLimit) {
+    EXPECT_NO_THROW(Base62Encode(std::string(1024, '\xff')));
+    EXPECT_NO_THROW(Base62Encode(std::string(8, '\0') + std::string(1024, '\xff')));
+    EXPECT_THROW(Base62Encode(std::string(1025, '\xff')), std::length_error);
 }
 
 TEST(AffiliateForCountry, LooksUpExactUpperCaseCodes) {

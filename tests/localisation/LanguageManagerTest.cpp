@@ -105,6 +105,33 @@ TEST(ExpandReferences, ResolvesKnownKeysAndLeavesTheRestAsWritten) {
     }
 }
 
+// Texts that refer to the next one twice, forty levels deep, would expand to
+// about a tebibyte; the expansion stops at its limit with the text it has,
+// and the other texts of the table still expand in full.
+TEST(ExpandReferences, AnExponentialDocumentEndsWithTheTextItHas) {
+    TextTable texts;
+    const int levels = 40;
+    for (int level = 0; level < levels; ++level) {
+        const std::string next = "L" + std::to_string(level + 1);
+        texts["L" + std::to_string(level)] = "ab{" + next + "}{" + next + "}";
+    }
+    texts["L" + std::to_string(levels)] = "leaf";
+    texts["PLAIN"] = "x{L39}y";
+    texts["WIDE"] = "{L0}{L0}{L0}{L0}{L0}{L0}{L0}{L0}";
+
+    ExpandReferences(texts);
+
+    for (const auto& entry : texts) {
+        SCOPED_TRACE(entry.first);
+        EXPECT_LE(entry.second.size(), 64u * 1024u);
+    }
+    EXPECT_EQ(texts.at("PLAIN"), "xableafleafy");
+    EXPECT_EQ(texts.at("L38"), "abableafleafableafleaf");
+    // The top text keeps a prefix of its full expansion.
+    EXPECT_EQ(texts.at("L0").compare(0, 6, "ababab"), 0);
+    EXPECT_GT(texts.at("L0").size(), 1000u);
+}
+
 TEST(LanguageManager, CyclicDocumentLoadsAndKeepsTheUnresolvedReference) {
     LanguageManager manager;
     ASSERT_TRUE(LoadFromText(manager,
