@@ -28,9 +28,9 @@ namespace {
 const int kRedirectLimit = 5;
 const int kFetchAttempts = 2;
 const wchar_t kFetchUserAgent[] = L"A WinHTTP Example Program/1.0";
-// Sizes picked with bench/run: a file download gathers its blocks into
-// writes of kWriteBuffer bytes; a fetch into memory reads at most
-// kFetchBlock bytes at a time.
+// A file download gathers the blocks WinHTTP hands over into writes of
+// kWriteBuffer bytes; a fetch into memory reads kFetchBlock bytes at most at
+// a time. bench/run shows the throughput.
 const DWORD kWriteBuffer = 1024 * 1024;
 const DWORD kFetchBlock = 64 * 1024;
 
