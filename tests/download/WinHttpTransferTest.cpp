@@ -207,3 +207,17 @@ TEST_F(DownloadTest, AStalledBodyFailsAfterTheReceiveTimeoutAndLeavesNoFile) {
               result.second.Mid(split).Find(L" [WININET] Server returned status code: HTTP 404"));
     EXPECT_FALSE(FileExists(work / L"stall.bin"));
 }
+
+// The engine gathers blocks into a write buffer of 1 MiB: bodies that end
+// just before its edge, on it and after it, and one that fills it twice,
+// arrive whole and in order.
+TEST_F(DownloadTest, WinHttpWritesBodiesAcrossItsWriteBufferWhole) {
+    const size_t buffer = 1024 * 1024;
+    for (size_t size : {buffer - 1, buffer, buffer + 1, 2 * buffer + 4321}) {
+        SCOPED_TRACE(size);
+        Serve("/f/large.bin", json::array({{{"body_size", size}}}));
+        const Result result = WinHttp(Https("/f/large.bin"));
+        EXPECT_TRUE(result.first) << WideToNarrow(result.second, CP_UTF8);
+        EXPECT_EQ(Pattern(size), ReadFileBytes(work / L"large.bin"));
+    }
+}

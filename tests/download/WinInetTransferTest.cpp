@@ -57,3 +57,16 @@ TEST_F(DownloadTest, WinInetReportsEachFailureWithItsText) {
         }
     }
 }
+
+// Reads of 64 KiB: bodies that end just before a block's edge, on it and
+// after it, and one of several blocks, arrive whole and in order.
+TEST_F(DownloadTest, WinInetWritesBodiesAcrossItsBlocksWhole) {
+    const size_t block = 64 * 1024;
+    for (size_t size : {block - 1, block, block + 1, 3 * block + 17}) {
+        SCOPED_TRACE(size);
+        Serve("/f/blocks.bin", json::array({{{"body_size", size}}}));
+        const Result result = WinInet(Https("/f/blocks.bin"));
+        EXPECT_TRUE(result.first) << WideToNarrow(result.second, CP_UTF8);
+        EXPECT_EQ(Pattern(size), ReadFileBytes(work / L"blocks.bin"));
+    }
+}
