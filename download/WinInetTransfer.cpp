@@ -15,11 +15,10 @@
 
 namespace {
 
-// A synchronous read returns when its block is full or the body ends, so the
-// block is the step of the progress bar on a slow body; on a fast one each
-// read costs a call and a write. 64 KiB keeps a 1 MB installer in 16 steps;
-// bench/run measured 4 KiB, 64 KiB and 256 KiB within its noise of each
-// other on loopback HTTPS, where decryption sets the pace.
+// The most one read asks for (never more than has arrived): on a fast body
+// each read costs a call and a write. bench/run measured 4 KiB, 64 KiB and
+// 256 KiB within its noise of each other on loopback HTTPS, where decryption
+// sets the pace.
 const DWORD kReadBlock = 64 * 1024;
 
 void SetTimeouts(HINTERNET handle) {
