@@ -29,9 +29,12 @@
 #include <string>
 #include <thread>
 
+#include "support/WizardWindows.h"
 #include "win32/UniqueHandle.h"
 
 namespace {
+
+using namespace wizard_windows;
 
 const int kPageArea = 1014;
 const int kLanguageCombo = 1000;
@@ -78,40 +81,6 @@ bool Start(const std::wstring& exe, const std::wstring& arguments, Started& star
     return true;
 }
 
-struct Search {
-    DWORD process;
-    HWND found;
-};
-
-BOOL CALLBACK MatchWizard(HWND window, LPARAM data) {
-    auto* search = reinterpret_cast<Search*>(data);
-    wchar_t name[64] = {};
-    DWORD owner = 0;
-    GetWindowThreadProcessId(window, &owner);
-    GetClassNameW(window, name, 64);
-    if (owner == search->process && std::wcscmp(name, L"#32770") == 0 && IsWindowVisible(window) &&
-        GetDlgItem(window, kPageArea)) {
-        search->found = window;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-HWND FindWizard(DWORD process) {
-    Search search{process, nullptr};
-    EnumWindows(&MatchWizard, reinterpret_cast<LPARAM>(&search));
-    return search.found;
-}
-
-HWND VisiblePageWith(HWND wizard, int controlId) {
-    for (HWND child = GetWindow(wizard, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
-        if (IsWindowVisible(child) && GetDlgItem(child, controlId)) {
-            return child;
-        }
-    }
-    return nullptr;
-}
-
 BOOL CALLBACK FindUnpainted(HWND window, LPARAM data) {
     if (IsWindowVisible(window) && GetUpdateRect(window, nullptr, FALSE)) {
         *reinterpret_cast<bool*>(data) = true;
@@ -135,7 +104,7 @@ HWND WaitForPage(const Started& started, int controlId, bool painted, double tim
                  HWND* wizardOut = nullptr) {
     const double end = Now() + timeout;
     while (Now() < end) {
-        if (HWND wizard = FindWizard(started.id)) {
+        if (HWND wizard = FindDialog(started.id, IsWizardWindow)) {
             HWND page = VisiblePageWith(wizard, controlId);
             if (page && (!painted || Painted(wizard, page))) {
                 if (wizardOut) {
@@ -155,7 +124,7 @@ HWND WaitForPage(const Started& started, int controlId, bool painted, double tim
 // Closes the wizard as a user does, answering its question, and waits for
 // the process to end (killing it after 30 s).
 void Close(const Started& started) {
-    if (HWND wizard = FindWizard(started.id)) {
+    if (HWND wizard = FindDialog(started.id, IsWizardWindow)) {
         PostMessageW(wizard, WM_CLOSE, 0, 0);
     }
     for (int i = 0; i < 300; ++i) {

@@ -15,9 +15,12 @@
 #include <vector>
 
 #include "support/ServiceControl.h"
+#include "support/WizardWindows.h"
 #include "win32/UniqueHandle.h"
 
 namespace {
+
+using namespace wizard_windows;
 
 using nlohmann::json;
 using Clock = std::chrono::steady_clock;
@@ -44,49 +47,6 @@ std::wstring DlmWizard() {
     }
     LocalFree(args);
     return found;
-}
-
-struct WindowSearch {
-    DWORD process;
-    HWND wizard;  // when set: any other dialog of the process
-    HWND found;
-};
-
-BOOL CALLBACK VisitWindow(HWND window, LPARAM data) {
-    auto* search = reinterpret_cast<WindowSearch*>(data);
-    DWORD owner = 0;
-    GetWindowThreadProcessId(window, &owner);
-    wchar_t name[32] = {};
-    GetClassNameW(window, name, 32);
-    if (owner != search->process || !IsWindowVisible(window) || std::wstring(name) != L"#32770") {
-        return TRUE;
-    }
-    const bool isWizard = GetDlgItem(window, 1014) != nullptr;
-    if (search->wizard ? (window != search->wizard && !isWizard) : isWizard) {
-        search->found = window;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-HWND WaitForDialog(DWORD process, HWND wizard) {
-    WindowSearch search{process, wizard, nullptr};
-    for (int waited = 0; waited < 30000 && !search.found; waited += 100) {
-        EnumWindows(&VisitWindow, reinterpret_cast<LPARAM>(&search));
-        if (!search.found) {
-            Sleep(100);
-        }
-    }
-    return search.found;
-}
-
-HWND VisiblePageWith(HWND wizard, int controlId) {
-    for (HWND child = GetWindow(wizard, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
-        if (IsWindowVisible(child) && GetDlgItem(child, controlId)) {
-            return child;
-        }
-    }
-    return nullptr;
 }
 
 int WorkFolderCount() {
@@ -198,7 +158,7 @@ TEST(QuitBound, ClosingTheWizardEndsItWithinThirtySecondsWhateverTheServiceDoes)
             }
         } endOnFailure{info.hProcess};
 
-        HWND wizard = WaitForDialog(info.dwProcessId, nullptr);
+        HWND wizard = WaitForDialog(info.dwProcessId, IsWizardWindow);
         ASSERT_TRUE(wizard) << "the wizard shows no window";
         HWND language = VisiblePageWith(wizard, 1010);
         ASSERT_TRUE(language);
@@ -220,11 +180,12 @@ TEST(QuitBound, ClosingTheWizardEndsItWithinThirtySecondsWhateverTheServiceDoes)
             if (WaitForSingleObject(info.hProcess, 0) == WAIT_OBJECT_0) {
                 break;
             }
-            WindowSearch search{info.dwProcessId, wizard, nullptr};
-            EnumWindows(&VisitWindow, reinterpret_cast<LPARAM>(&search));
-            if (search.found) {
+            // The question: any other dialog of the process.
+            if (HWND question = FindDialog(info.dwProcessId, [wizard](HWND window) {
+                    return window != wizard && !IsWizardWindow(window);
+                })) {
                 confirmed = Clock::now();
-                PostMessageW(search.found, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+                PostMessageW(question, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
                 break;
             }
             Sleep(100);

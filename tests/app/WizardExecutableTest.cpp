@@ -8,9 +8,12 @@
 
 #include "BuildVersion.h"
 #include "framework/CString.h"
+#include "support/WizardWindows.h"
 #include "win32/UniqueHandle.h"
 
 namespace {
+
+using namespace wizard_windows;
 
 std::vector<std::wstring>& Wizards() {
     static std::vector<std::wstring> wizards;
@@ -71,39 +74,6 @@ std::string Manifest(const std::wstring& path) {
     }
     return std::string(static_cast<const char*>(LockResource(data)),
                        SizeofResource(module.get(), info));
-}
-
-struct DialogSearch {
-    DWORD process;
-    std::function<bool(HWND)> match;
-    HWND found;
-};
-
-BOOL CALLBACK VisitWindow(HWND window, LPARAM data) {
-    auto* search = reinterpret_cast<DialogSearch*>(data);
-    DWORD owner = 0;
-    GetWindowThreadProcessId(window, &owner);
-    wchar_t name[32] = {};
-    GetClassNameW(window, name, 32);
-    if (owner == search->process && IsWindowVisible(window) && std::wstring(name) == L"#32770" &&
-        search->match(window)) {
-        search->found = window;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-// Waits for a visible dialog window of the process that matches.
-HWND WaitForDialog(DWORD process, std::function<bool(HWND)> match, int timeoutMs = 30000) {
-    DialogSearch search{process, std::move(match), nullptr};
-    for (int waited = 0; waited < timeoutMs; waited += 100) {
-        EnumWindows(&VisitWindow, reinterpret_cast<LPARAM>(&search));
-        if (search.found) {
-            return search.found;
-        }
-        Sleep(100);
-    }
-    return nullptr;
 }
 
 std::wstring ChildTexts(HWND window) {
@@ -171,7 +141,7 @@ TEST(WizardExecutables, SecondStartIsRefusedWhileTheFirstRuns) {
     if (dlm.empty()) {
         GTEST_SKIP() << "this build has no DLM wizard";
     }
-    auto isWizard = [](HWND window) { return GetDlgItem(window, 1014) != nullptr; };
+    const auto isWizard = IsWizardWindow;
 
     Process first(dlm);
     ASSERT_TRUE(first.info.hProcess);

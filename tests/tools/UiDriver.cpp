@@ -16,31 +16,14 @@
 #include <cwchar>
 #include <string>
 
+#include "support/WizardWindows.h"
+
 namespace {
 
-BOOL CALLBACK MatchWizard(HWND window, LPARAM data) {
-    wchar_t name[64] = {};
-    GetClassNameW(window, name, 64);
-    if (std::wcscmp(name, L"#32770") == 0 && IsWindowVisible(window) && GetDlgItem(window, 1014)) {
-        *reinterpret_cast<HWND*>(data) = window;
-        return FALSE;
-    }
-    return TRUE;
-}
+using namespace wizard_windows;
 
 HWND FindWizard() {
-    HWND found = nullptr;
-    EnumWindows(&MatchWizard, reinterpret_cast<LPARAM>(&found));
-    return found;
-}
-
-HWND VisiblePageWith(HWND wizard, int controlId) {
-    for (HWND child = GetWindow(wizard, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
-        if (IsWindowVisible(child) && GetDlgItem(child, controlId)) {
-            return child;
-        }
-    }
-    return nullptr;
+    return FindDialog(0, IsWizardWindow);
 }
 
 HWND WaitForWizard() {
